@@ -1,0 +1,13 @@
+#pragma once
+// Ending the program at once: no unload step runs and nothing is saved. Callers return
+// right after the call, so that a test that intercepts the end sees no further work.
+
+#include <functional>
+
+namespace vb {
+
+void EndProgram();
+// Replaces what EndProgram does (tests record the end instead of leaving the process).
+void SetEndProgramHandler(std::function<void()> handler);
+
+} // namespace vb

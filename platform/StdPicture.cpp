@@ -1,0 +1,57 @@
+#include "StdPicture.h"
+
+#include "VbError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace vb {
+
+QCursor StdPicture::toCursor() const {
+    if (image_.isNull()) return QCursor();
+    return QCursor(QPixmap::fromImage(image_), hotSpot_.x(), hotSpot_.y());
+}
+
+StdPicture LoadPicture(const QString& path) {
+    if (path.isEmpty()) return StdPicture();
+    if (!QFileInfo(path).isFile()) Raise(ErrFileNotFound);
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format().toLower();
+    static const QStringList accepted{"bmp", "gif", "jpeg", "jpg"};
+    if (!accepted.contains(QString::fromLatin1(format))) Raise(ErrInvalidPicture);
+    QImage image = reader.read();
+    if (image.isNull()) Raise(ErrInvalidPicture);
+    return StdPicture(image.convertToFormat(QImage::Format_RGB32));
+}
+
+void SavePicture(const StdPicture& picture, const QString& path) {
+    if (picture.isEmpty()) Raise(ErrInvalidPicture);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) Raise(ErrPathFileAccess);
+    // Qt writes BMP files with 24 bits per pixel for RGB888 images.
+    const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);
+    if (!rgb.save(&file, "BMP")) Raise(ErrPathFileAccess);
+}
+
+StdPicture LoadResPicture(int id, int kind) {
+    if (kind == vbResBitmap) {
+        QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
+        if (image.isNull()) Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
+        return StdPicture(image.convertToFormat(QImage::Format_RGB32));
+    }
+    if (kind == vbResCursor) {
+        QImage image(QStringLiteral(":/cursors/%1.png").arg(id));
+        if (image.isNull()) Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
+        const QPoint hot(image.text(QStringLiteral("HotSpotX")).toInt(),
+                         image.text(QStringLiteral("HotSpotY")).toInt());
+        return StdPicture(image, hot);
+    }
+    Raise(ErrInvalidProcedureCall);
+}
+
+} // namespace vb

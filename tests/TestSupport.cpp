@@ -1,0 +1,73 @@
+#include "TestSupport.h"
+
+#include "AppPath.h"
+#include "EndProgram.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+namespace testing {
+
+ProgramFolder::ProgramFolder() { vb::SetAppPath(dir_.path()); }
+ProgramFolder::~ProgramFolder() { vb::SetAppPath(QString()); }
+
+namespace {
+Qt::MouseButton qtButton(int b) {
+    return b == 2 ? Qt::RightButton : (b == 4 ? Qt::MiddleButton : Qt::LeftButton);
+}
+Qt::MouseButtons qtButtons(int b) {
+    Qt::MouseButtons out;
+    if (b & 1) out |= Qt::LeftButton;
+    if (b & 2) out |= Qt::RightButton;
+    if (b & 4) out |= Qt::MiddleButton;
+    return out;
+}
+void send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button,
+          Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+} // namespace
+
+void press(QWidget* w, QPoint p, int button) {
+    send(w, QEvent::MouseButtonPress, p, qtButton(button), qtButtons(button));
+}
+void move(QWidget* w, QPoint p, int buttons) {
+    send(w, QEvent::MouseMove, p, Qt::NoButton, qtButtons(buttons));
+}
+void release(QWidget* w, QPoint p, int button) {
+    send(w, QEvent::MouseButtonRelease, p, qtButton(button), Qt::NoButton);
+}
+void click(QWidget* w, QPoint p, int button) {
+    press(w, p, button);
+    release(w, p, button);
+}
+
+bool whileModal(const std::function<void()>& showModal, const std::function<void()>& action,
+                int timeoutMs) {
+    bool returned = false;
+    QTimer::singleShot(0, action);
+    // A safety net: whatever is modal gets closed so the test fails instead of hanging.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->isModal()) w->hide();
+    });
+    guard.start(timeoutMs);
+    showModal();
+    returned = guard.isActive();
+    guard.stop();
+    return returned;
+}
+
+EndRecorder::EndRecorder() : count_(std::make_shared<int>(0)) {
+    auto c = count_;
+    vb::SetEndProgramHandler([c] { ++*c; });
+}
+EndRecorder::~EndRecorder() { vb::SetEndProgramHandler(nullptr); }
+
+} // namespace testing

@@ -1,0 +1,48 @@
+#pragma once
+// Helpers shared by the tests: a temporary program folder, real mouse input on the
+// offscreen platform, and modal windows driven with a time limit.
+
+#include <QPoint>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+class QWidget;
+
+namespace testing {
+
+// A program folder in a temporary directory, made the program's folder while it lives.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    QString path() const { return dir_.path(); }
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Real mouse events through the window system (button 1 left, 2 right, 4 middle).
+void press(QWidget* w, QPoint p, int button = 1);
+void move(QWidget* w, QPoint p, int buttons = 1);
+void release(QWidget* w, QPoint p, int button = 1);
+void click(QWidget* w, QPoint p, int button = 1);
+
+// Runs `action` once the event loop turns (e.g. inside a modal wait); fails the test when
+// `showModal` has not returned within the time limit.
+bool whileModal(const std::function<void()>& showModal, const std::function<void()>& action,
+                int timeoutMs = 5000);
+
+// Records every end of the program instead of leaving the process.
+class EndRecorder {
+public:
+    EndRecorder();
+    ~EndRecorder();
+    int count() const { return *count_; }
+
+private:
+    std::shared_ptr<int> count_;
+};
+
+} // namespace testing

@@ -1,0 +1,197 @@
+// Picture areas: persistent image, background picture, drawing, refresh, mouse events.
+
+#include "Control.h"
+#include "PictureArea.h"
+#include "VbError.h"
+#include "TestSupport.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+StdPicture solidPicture(int w, int h, QRgb c) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    return StdPicture(img);
+}
+
+// Counts paint events and what they covered.
+class CountingArea : public PictureArea {
+public:
+    using PictureArea::PictureArea;
+    int paints = 0;
+    QRegion painted;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        ++paints;
+        painted += e->region();
+        PictureArea::paintEvent(e);
+    }
+};
+
+} // namespace
+
+class TestPictureArea : public QObject {
+    Q_OBJECT
+private slots:
+    void autoSizeTakesThePicturesSize() {
+        PictureArea container;
+        PictureArea area(&container);
+        area.setAutoSize(true);
+        area.setPicture(solidPicture(37, 21, qRgb(1, 2, 3)));
+        QCOMPARE(area.ScaleWidth(), 37.0f);
+        QCOMPARE(area.ScaleHeight(), 21.0f);
+        QCOMPARE(area.hDC()->image().size(), QSize(37, 21)); // at once, though never shown
+        QCOMPARE(area.Point(36, 20), 1 + 256 * 2 + 65536 * 3);
+        QCOMPARE(area.Point(37, 0), -1);
+    }
+
+    void clsReturnsToThePictureAndPictureEqualsImageKeepsDrawing() {
+        PictureArea container;
+        PictureArea area(&container);
+        area.setAutoSize(true);
+        area.setPicture(solidPicture(10, 10, qRgb(255, 255, 255)));
+        area.PSet(3, 3, 0);
+        QCOMPARE(area.Point(3, 3), 0);
+        area.Cls();
+        QCOMPARE(area.Point(3, 3), 0xFFFFFF);
+        area.PSet(4, 4, 0x0000FF);
+        area.setPicture(area.Image()); // drawing becomes background
+        area.Cls();
+        QCOMPARE(area.Point(4, 4), 0x0000FF);
+    }
+
+    void clsWithoutPictureUsesBackColor() {
+        PictureArea container;
+        PictureArea area(&container);
+        area.resize(5, 5);
+        area.setBackColor(0x123456);
+        area.PSet(1, 1, 0);
+        area.Cls();
+        QCOMPARE(area.Point(1, 1), 0x123456);
+        QCOMPARE(area.CurrentX, 0.0f);
+    }
+
+    void lineUsesDrawWidthAndMovesTheCurrentPoint() {
+        PictureArea container;
+        PictureArea area(&container);
+        area.setAutoSize(true);
+        area.setPicture(solidPicture(40, 40, qRgb(255, 255, 255)));
+        area.setDrawWidth(2);
+        area.Line(5, 20, 35, 20, 0);
+        QCOMPARE(area.CurrentX, 35.0f);
+        QCOMPARE(area.CurrentY, 20.0f);
+        int dark = 0;
+        for (int y = 17; y <= 23; ++y) dark += area.Point(20, y) == 0;
+        QCOMPARE(dark, 2); // two pixels thick
+        QCOMPARE(area.Point(20, 10), 0xFFFFFF);
+    }
+
+    void refreshRepaintsJustWhatWasDrawn() {
+        CountingArea area;
+        area.setAutoSize(true);
+        area.setPicture(solidPicture(200, 100, qRgb(255, 255, 255)));
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QCoreApplication::processEvents();
+        area.Refresh(); // settle
+        area.paints = 0;
+        area.painted = QRegion();
+        SetPixelV(area.hDC(), 50, 60, 0); // drawing through the context shows nothing yet
+        QCoreApplication::processEvents();
+        QCOMPARE(area.paints, 0);
+        area.Refresh();
+        QCOMPARE(area.paints, 1);
+        QCOMPARE(area.painted.boundingRect(), QRect(50, 60, 1, 1));
+        area.Refresh(); // nothing new drawn: nothing repainted
+        QCOMPARE(area.paints, 1);
+    }
+
+    void mouseEventsCarryButtonAndCaptureTheDrag() {
+        PictureArea area;
+        area.resize(50, 50);
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QSignalSpy down(&area, &PictureArea::MouseDown);
+        QSignalSpy moved(&area, &PictureArea::MouseMove);
+        QSignalSpy up(&area, &PictureArea::MouseUp);
+        QSignalSpy clicked(&area, &PictureArea::Click);
+        testing::press(&area, QPoint(10, 12), 2);
+        testing::move(&area, QPoint(80, 90), 2); // outside the area while held
+        testing::release(&area, QPoint(80, 90), 2);
+        QCOMPARE(down.count(), 1);
+        QCOMPARE(down.at(0).at(0).value<int16_t>(), vbRightButton);
+        QCOMPARE(down.at(0).at(2).toFloat(), 10.0f);
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.at(0).at(2).toFloat(), 80.0f);
+        QCOMPARE(up.count(), 1);
+        QCOMPARE(clicked.count(), 0); // right button, released outside
+        testing::click(&area, QPoint(5, 5));
+        QCOMPARE(clicked.count(), 1);
+    }
+
+    void disabledAreaSendsNoMouseEvents() {
+        PictureArea area;
+        area.resize(20, 20);
+        area.show();
+        area.setEnabled(false);
+        QSignalSpy down(&area, &PictureArea::MouseDown);
+        QTest::mouseClick(&area, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(down.count(), 0);
+        QVERIFY(!area.Enabled());
+    }
+
+    void placeAndSizeInTheContainersUnit_data() {
+        QTest::addColumn<int>("scaleMode");
+        QTest::addColumn<float>("left");
+        QTest::addColumn<int>("pixelX");
+        QTest::newRow("pixels") << int(vbPixels) << 30.0f << 30;
+        QTest::newRow("twips") << int(vbTwips) << 450.0f << 30;
+        QTest::newRow("halves to even") << int(vbPixels) << 5.5f << 6;
+    }
+    void placeAndSizeInTheContainersUnit() {
+        QFETCH(int, scaleMode);
+        QFETCH(float, left);
+        QFETCH(int, pixelX);
+        PictureArea container;
+        container.setScaleMode(int16_t(scaleMode));
+        PictureArea area(&container);
+        area.Move(left, 0, left, left);
+        QCOMPARE(area.x(), pixelX);
+        QCOMPARE(area.width(), pixelX);
+        QCOMPARE(area.Left(), float(pixelX * (scaleMode == vbTwips ? 15 : 1)));
+    }
+
+    void pictureLoadingRules() {
+        testing::ProgramFolder folder;
+        QVERIFY(LoadPicture(QString()).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(VbError, LoadPicture(folder.file("missing.gif")));
+        QFile junk(folder.file("junk.bmp"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("this is not a picture");
+        junk.close();
+        try {
+            LoadPicture(junk.fileName());
+            QFAIL("no error for a bad picture");
+        } catch (const VbError& e) {
+            QCOMPARE(e.Number, int(ErrInvalidPicture));
+        }
+        // A saved picture is a 24-bit BMP that loads back to the same pixels.
+        QImage img(3, 2, QImage::Format_RGB32);
+        img.fill(qRgb(10, 20, 30));
+        img.setPixel(2, 1, qRgb(200, 100, 50));
+        SavePicture(StdPicture(img), folder.file("saved.bmp"));
+        QFile saved(folder.file("saved.bmp"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QCOMPARE(int(uchar(bytes[28])), 24); // biBitCount
+        QCOMPARE(LoadPicture(saved.fileName()).image().pixel(2, 1), qRgb(200, 100, 50));
+    }
+};
+
+QTEST_MAIN(TestPictureArea)
+#include "tst_pictureArea.moc"

@@ -1,0 +1,102 @@
+#pragma once
+// The colouring window: the full-screen main window, its controls, its public variables
+// and the fields its parts share. Its behaviour is spread over files named by concern
+// (FrmMain_Startup.cpp, FrmMain_Layout.cpp, FrmMain_Canvas.cpp, FrmMain_Pencil.cpp, ...).
+
+#include "Form.h"
+#include "PictureArea.h"
+#include "Timer.h"
+#include "cNDib.h"
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <vector>
+
+class pButton;
+
+// One colour bubble: place, speed, radius, wobble phase and colour.
+struct Bubble {
+    float X = 0, Y = 0, VX = 0, VY = 0, R = 0, Phase = 0;
+    int32_t Colour = 0;
+};
+
+class FrmMain : public vb::Form {
+    Q_OBJECT
+public:
+    FrmMain();
+    ~FrmMain() override;
+
+    // Public variables, read by other windows.
+    int32_t Tool = 0;
+    QString Parental_Password;
+    bool Play_Sound = false;
+    bool Loaded = false;
+
+    // Controls; they exist while the window is loaded.
+    vb::PictureArea* pT = nullptr;
+    std::array<pButton*, 4> c{};
+    std::array<pButton*, 4> pTool{};
+    vb::PictureArea* Pc = nullptr;
+    vb::Timer* Timer1 = nullptr;
+    vb::Timer* tMusic = nullptr;
+    std::array<vb::PictureArea*, 3> pBr{};
+    std::array<vb::PictureArea*, 5> pFunc{};
+    std::array<vb::PictureArea*, 2> pE{};
+    std::vector<vb::PictureArea*> pCC; // 22 bubble pictures, then their masks
+    vb::PictureArea* tP = nullptr;
+    vb::PictureArea* PB = nullptr;
+    vb::PictureArea* P = nullptr;
+    vb::PictureArea* pUndo = nullptr;
+
+    // Fields shared by the parts of the window.
+    bool QuitLocked = true;
+    bool AutoHideFunctions = false;
+    float BubbleSpeed = 0;
+    int32_t RegionColor = -1;
+    std::unique_ptr<cNDib> RegionMask;
+    std::unique_ptr<cNDib> CanvasDib;
+    std::unique_ptr<cNDib> LineArtDib;
+    std::unique_ptr<cNDib> BrushDib;
+    uint8_t CurrentR = 0, CurrentG = 0, CurrentB = 0;
+    int32_t LineColor = 0, LineR = 0, LineG = 0, LineB = 0;
+    vb::HDC LineDC = nullptr;
+    int32_t ColorJitter = 10;
+    QString PicturePath;
+    std::vector<Bubble> Bubbles;
+    std::vector<std::unique_ptr<cNDib>> BubbleSprites;
+    int32_t KeyboardHook = 0;
+    int32_t FunctionBarWidth = 0;
+    std::array<std::unique_ptr<cNDib>, 3> UndoPictures;
+    std::array<std::unique_ptr<cNDib>, 3> UndoTemplates;
+    int32_t UndoIndex = -1;
+
+    // Start-up (also run again after the options window was confirmed).
+    void Form_Load() override;
+
+    // Canvas strokes.
+    void P_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    void P_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    void P_MouseUp(int16_t Button, int16_t Shift, float X, float Y);
+
+    // The soft pencil line.
+    void LineGP(vb::HDC hdc, int16_t X1, int16_t Y1, int16_t X2, int16_t Y2, int32_t Color,
+                const int32_t& Workon_color);
+    void SetRGBComponents(int32_t Color);
+
+    // Command buttons (open, clear, undo, crazy colours).
+    void c_click(int16_t Index);
+
+protected:
+    void CreateControls(vb::PictureArea* window) override;
+    void Form_Unload(int16_t& Cancel) override;
+
+private:
+    void LayOut();
+    void BlendPixel(int32_t x, int32_t y, int32_t weight, const int32_t& Workon_color);
+    int32_t TranslateColor(int32_t colour, int32_t palette);
+};
+
+namespace Forms {
+::FrmMain& FrmMain();
+}

@@ -214,8 +214,8 @@ void crayon(QPainter &p, const QRectF &b)
     const QColor red(225, 40, 40);
     scribble(p, b, red, 5, 0.9);
     const double w = 15;
-    const double len = fitLength(b, 0.2, 0.78, -38, w);
-    leanOver(p, b, 0.2, 0.78, -38);
+    const double len = fitLength(b, 0.16, 0.8, -30, w);
+    leanOver(p, b, 0.16, 0.8, -30);
     p.setPen(outline());
     // tip
     QPainterPath tipPath;
@@ -244,8 +244,8 @@ void paintbrush(QPainter &p, const QRectF &b)
     p.save();
     const QColor paint(40, 120, 230);
     scribble(p, b, paint, 7, 0.9);
-    const double len = fitLength(b, 0.16, 0.78, -42, 12);
-    leanOver(p, b, 0.16, 0.78, -42);
+    const double len = fitLength(b, 0.12, 0.8, -35, 12);
+    leanOver(p, b, 0.12, 0.8, -35);
     p.setPen(outline());
     // bristles dipped in paint
     QPainterPath bristles;
@@ -276,8 +276,8 @@ void pencil(QPainter &p, const QRectF &b)
     const QColor lead(40, 170, 70);
     scribble(p, b, lead, 2.5, 0.9);
     const double w = 11;
-    const double len = fitLength(b, 0.16, 0.8, -45, w);
-    leanOver(p, b, 0.16, 0.8, -45);
+    const double len = fitLength(b, 0.12, 0.8, -35, w);
+    leanOver(p, b, 0.12, 0.8, -35);
     p.setPen(outline());
     // sharpened wood and coloured lead
     QPolygonF wood;
@@ -307,8 +307,8 @@ void marker(QPainter &p, const QRectF &b)
     p.save();
     scribble(p, b, QColor(20, 20, 20), 6, 0.9);
     const double w = 16;
-    const double len = fitLength(b, 0.2, 0.78, -40, w);
-    leanOver(p, b, 0.2, 0.78, -40);
+    const double len = fitLength(b, 0.16, 0.8, -30, w);
+    leanOver(p, b, 0.16, 0.8, -30);
     p.setPen(outline(1.6, QColor(10, 10, 10)));
     // felt nib
     QPolygonF nib;

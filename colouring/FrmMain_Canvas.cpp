@@ -1,0 +1,124 @@
+// Strokes on the canvas: the press builds the region map and takes the undo snapshot,
+// the moves paint inside the region (or draw the marker's outlines), the release hands the
+// canvas back to the brushes and restarts the bubbles.
+
+#include "FrmMain.h"
+#include "VbMath.h"
+#include "mMain_Stamp.h"
+#include "pButton.h"
+
+#include <algorithm>
+
+using namespace vb;
+
+namespace {
+
+// A fresh colour near the current one for every move: each channel drawn (red, green,
+// blue in this order) from c - J to c + J - 1, kept within 0 to 255.
+int32_t GrainColour(uint8_t r, uint8_t g, uint8_t b, int32_t J) {
+    auto channel = [J](uint8_t c) {
+        const double v = Int(double(Rnd()) * 2 * J) + c - J;
+        return v < 0 ? 0 : int32_t(v);
+    };
+    const int32_t red = channel(r);
+    const int32_t green = channel(g);
+    const int32_t blue = channel(b);
+    return RGB(red, green, blue);
+}
+
+} // namespace
+
+void FrmMain::P_MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
+    if (!(X >= 0 && X <= P->ScaleWidth() && Y >= 0 && Y <= P->ScaleHeight())) return;
+    Timer1->setEnabled(false);
+    tP->Cls(); // drops the previous stroke's red fill
+
+    if (UndoIndex == 2) {
+        UndoPictures[0] = std::move(UndoPictures[1]);
+        UndoPictures[1] = std::move(UndoPictures[2]);
+        UndoTemplates[0] = std::move(UndoTemplates[1]);
+        UndoTemplates[1] = std::move(UndoTemplates[2]);
+    } else {
+        ++UndoIndex;
+    }
+    UndoPictures[UndoIndex] = std::make_unique<cNDib>();
+    UndoPictures[UndoIndex]->Make_From_Picture(*P);
+    UndoTemplates[UndoIndex] = std::make_unique<cNDib>();
+    UndoTemplates[UndoIndex]->Make_From_Picture(*tP);
+
+    tP->setFillColor(255);
+    const int32_t Xr = CLng(X), Yr = CLng(Y);
+    if (Tool != 3) {
+        // A press on the right or bottom border (X = ScaleWidth) lies one pixel beyond the
+        // image; fill from the edge pixel that the region look-ups clamp to, or the stroke
+        // would compare plain white and paint across every outline.
+        const HDC t = tP->hDC();
+        ExtFloodFill(t, std::clamp(Xr, 0, t->width() - 1), std::clamp(Yr, 0, t->height() - 1),
+                     0xFFFFFF, FLOODSURFACE);
+    }
+    RegionMask = std::make_unique<cNDib>();
+    RegionMask->Make_From_Picture(*tP);
+    if (!c[2]->Enabled()) c[2]->setEnabled(true);
+    RegionColor = RegionMask->Get_Pixel_Long(Xr, Yr);
+
+    P->CurrentX = X;
+    P->CurrentY = Y;
+    P_MouseMove(Button, Shift, X, Y);
+    if (Tool == 2) {
+        P->PSet(X, Y, RGB(CurrentR, CurrentG, CurrentB));
+    } else if (Tool == 3) {
+        P->PSet(X, Y, 0);
+        tP->PSet(X, Y, 0);
+    }
+}
+
+void FrmMain::P_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
+    if (Button == 0) return;
+    // Without a press on the canvas there is no region to paint in.
+    if (!RegionMask || RegionMask->isEmpty()) return;
+    const int32_t Xr = CLng(X), Yr = CLng(Y);
+
+    // A stroke pressed on an outline waits until the pointer leaves it, then starts anew.
+    if (RegionColor == 0) {
+        RegionColor = RegionMask->Get_Pixel_Long(Xr, Yr);
+        if (RegionColor == 0) return;
+        P_MouseDown(Button, Shift, X, Y);
+    }
+
+    switch (Tool) {
+    case 2:
+        LineGP(P->hDC(), CInt(P->CurrentX), CInt(P->CurrentY), CInt(X), CInt(Y),
+               GrainColour(CurrentR, CurrentG, CurrentB, ColorJitter), RegionColor);
+        P->CurrentX = X;
+        P->CurrentY = Y;
+        P->Refresh();
+        break;
+    case 3:
+        tP->Line(P->CurrentX, P->CurrentY, X, Y, 0);
+        P->Line(P->CurrentX, P->CurrentY, X, Y, 0);
+        P->CurrentX = X;
+        P->CurrentY = Y;
+        tP->Refresh();
+        break;
+    default: {
+        const int32_t grain = GrainColour(CurrentR, CurrentG, CurrentB, ColorJitter);
+        if (CanvasDib && BrushDib)
+            StampBrush(*CanvasDib, *RegionMask, *BrushDib, Xr, Yr, RegionColor, grain, nullptr,
+                       P->hDC(), -1000, -1000, 1.0f, 0, 0);
+        break;
+    }
+    }
+    P->Refresh();
+}
+
+void FrmMain::P_MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
+    Q_UNUSED(Button);
+    Q_UNUSED(Shift);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+    CanvasDib = std::make_unique<cNDib>();
+    CanvasDib->Make_From_Picture(*P);
+    // The marker's lines join the template's picture: later regions end at them.
+    if (Tool == 3) tP->setPicture(tP->Image());
+    Timer1->setEnabled(true);
+}

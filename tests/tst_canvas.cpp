@@ -1,0 +1,363 @@
+// Strokes on the canvas through real mouse events: the region map keeps paint inside the
+// shape where the stroke began, the wait on an outline, the undo snapshots, the marker's
+// outlines, the colour grain and the release.
+
+#include "CanvasRig.h"
+#include "TestSupport.h"
+#include "VbMath.h"
+
+#include <QPainter>
+#include <QtTest>
+
+using namespace vb;
+using namespace testing;
+
+namespace {
+
+// Two closed squares side by side on white: A's inside is 42..138, B's 162..258 (x), and
+// 42..138 (y); outlines three pixels wide.
+QImage twoSquares() {
+    QImage img = solid(400, 200, qRgb(255, 255, 255));
+    QPainter p(&img);
+    p.setPen(QPen(Qt::black, 3));
+    p.drawRect(40, 40, 100, 100);
+    p.drawRect(160, 40, 100, 100);
+    return img;
+}
+
+QRgb px(const QImage& img, int x, int y) {
+    return img.pixel(x, y) & 0xFFFFFF;
+}
+
+// Pixels that differ between two images, and whether all of them pass `allowed`.
+int changedPixels(const QImage& a, const QImage& b, const std::function<bool(int, int)>& allowed,
+                  QString* where = nullptr) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (px(a, x, y) != px(b, x, y)) {
+                ++n;
+                if (!allowed(x, y) && where && where->isEmpty())
+                    *where = QString("%1,%2").arg(x).arg(y);
+            }
+    return n;
+}
+
+bool insideA(int x, int y) {
+    return x >= 42 && x <= 138 && y >= 42 && y <= 138;
+}
+
+QImage dibImage(const cNDib& d) {
+    QImage img(d.w(), d.h(), QImage::Format_RGB32);
+    for (int y = 0; y < d.h(); ++y) std::memcpy(img.scanLine(y), d.pixel(0, y), size_t(d.w()) * 4);
+    return img;
+}
+
+} // namespace
+
+class TestCanvas : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { SeedRnd(12345); }
+    void paintStaysInside_data();
+    void paintStaysInside();
+    void pressOnOutlineWaits_data();
+    void pressOnOutlineWaits();
+    void exactBlend_data();
+    void exactBlend();
+    void pencilDotOnly();
+    void markerBoundsLaterRegions();
+    void fourthStrokeDropsFirstSnapshot();
+    void bounds_data();
+    void bounds();
+    void grainRanges_data();
+    void grainRanges();
+    void grainDrawOrder();
+};
+
+void TestCanvas::paintStaysInside_data() {
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<int>("button");
+    QTest::newRow("crayon") << 0 << 1;
+    QTest::newRow("paintbrush") << 1 << 1;
+    QTest::newRow("pencil") << 2 << 1;
+    QTest::newRow("crayon, right button") << 0 << 2;
+    QTest::newRow("pencil, middle button") << 2 << 4;
+}
+
+// From inside A out across its outline into B and back: paint only inside A, also where
+// the stamp covered B, and again inside A after coming back.
+void TestCanvas::paintStaysInside() {
+    QFETCH(int, tool);
+    QFETCH(int, button);
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(twoSquares());
+    rig.form.CurrentR = 200;
+    const QImage before = rig.canvas();
+    QWidget* P = rig.form.P;
+    press(P, {120, 90}, button);
+    QVERIFY(!rig.form.Timer1->Enabled());
+    QCOMPARE(rig.form.RegionColor, 255);
+    move(P, {150, 92}, button);
+    move(P, {175, 95}, button);
+    move(P, {230, 100}, button);
+    const QImage mid = rig.canvas();
+    move(P, {125, 100}, button);
+    move(P, {100, 110}, button);
+    release(P, {100, 110}, button);
+    QVERIFY(rig.form.Timer1->Enabled());
+    const QImage after = rig.canvas();
+
+    QString outside;
+    QVERIFY(changedPixels(before, after, insideA, &outside) > 0);
+    QVERIFY2(outside.isEmpty(), qPrintable("painted outside A at " + outside));
+    // Coming back into A paints again.
+    QVERIFY(changedPixels(mid, after, insideA) > 0);
+    // The release hands the canvas as shown to the next brush stroke.
+    QCOMPARE(dibImage(*rig.form.CanvasDib), after);
+}
+
+void TestCanvas::pressOnOutlineWaits_data() {
+    QTest::addColumn<int>("tool");
+    QTest::newRow("crayon") << 0;
+    QTest::newRow("pencil") << 2;
+}
+
+// Pressed on A's left outline and dragged along it nothing is painted (but the pencil's
+// press dot); the first point off the outline starts the stroke anew, with a second
+// snapshot, in the region now under the pointer.
+void TestCanvas::pressOnOutlineWaits() {
+    QFETCH(int, tool);
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(twoSquares());
+    rig.form.CurrentG = 180;
+    QWidget* P = rig.form.P;
+    const QImage before = rig.canvas();
+    press(P, {40, 90});
+    QCOMPARE(rig.form.RegionColor, 0);
+    QCOMPARE(rig.form.UndoIndex, 0);
+    move(P, {40, 100});
+    move(P, {41, 110});
+    const QImage waiting = rig.canvas();
+    const int dot = changedPixels(before, waiting, [](int x, int y) {
+        return std::abs(x - 40) <= 2 && std::abs(y - 90) <= 2;
+    });
+    QCOMPARE(dot > 0, tool == 2);
+    QCOMPARE(rig.form.UndoIndex, 0);
+
+    move(P, {60, 110});
+    QCOMPARE(rig.form.UndoIndex, 1);
+    QCOMPARE(rig.form.RegionColor, 255);
+    // The second snapshot holds the canvas as it was when the stroke restarted.
+    QCOMPARE(dibImage(*rig.form.UndoPictures[1]), waiting);
+    QCOMPARE(dibImage(*rig.form.UndoPictures[0]), before);
+    move(P, {80, 110});
+    release(P, {80, 110});
+    QString outside;
+    QVERIFY(changedPixels(waiting, rig.canvas(), insideA, &outside) > 0);
+    QVERIFY2(outside.isEmpty(), qPrintable("painted outside A at " + outside));
+}
+
+void TestCanvas::exactBlend_data() {
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<int>("darkest");
+    QTest::addColumn<QList<uint>>("afterEachPress");
+    QTest::newRow("crayon, red") << 0 << 0x0000FF << 5 << QList<uint>{0xFF0505};
+    QTest::newRow("paintbrush, black") << 1 << 0 << 126 << QList<uint>{0x7E7E7E, 0x3E3E3E};
+}
+
+// Without grain (J = 0) a dab at the centre of a wide white area shows the brush's own
+// blend: each press lays exactly one dab.
+void TestCanvas::exactBlend() {
+    QFETCH(int, tool);
+    QFETCH(int, colour);
+    QFETCH(int, darkest);
+    QFETCH(QList<uint>, afterEachPress);
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(solid(400, 300, qRgb(255, 255, 255)));
+    const cNDib& b = *rig.form.BrushDib;
+    QCOMPARE(int(b.pixel(b.Width() / 2, b.Height() / 2)[0]), darkest);
+    rig.form.ColorJitter = 0;
+    rig.form.CurrentR = uint8_t(colour & 0xFF);
+    rig.form.CurrentG = uint8_t((colour >> 8) & 0xFF);
+    rig.form.CurrentB = uint8_t(colour >> 16);
+    for (uint expected : afterEachPress) {
+        click(rig.form.P, {200, 150});
+        QCOMPARE(px(rig.canvas(), 200, 150), QRgb(expected));
+    }
+}
+
+// A pencil press and release draws the press dot in the current colour and nothing else.
+void TestCanvas::pencilDotOnly() {
+    CanvasRig rig;
+    rig.setTool(2);
+    rig.putPicture(solid(100, 100, qRgb(255, 255, 255)));
+    rig.form.CurrentB = 255;
+    const QImage before = rig.canvas();
+    click(rig.form.P, {50, 50});
+    const QImage after = rig.canvas();
+    QCOMPARE(px(after, 50, 50), QRgb(0x0000FF));
+    QString far;
+    changedPixels(
+        before, after, [](int x, int y) { return std::abs(x - 50) <= 2 && std::abs(y - 50) <= 2; },
+        &far);
+    QVERIFY2(far.isEmpty(), qPrintable(far));
+}
+
+// A marker line across A, from outside it, is drawn unmasked; after the release a
+// crayon stroke pressed left of it stays left of it.
+void TestCanvas::markerBoundsLaterRegions() {
+    CanvasRig rig;
+    rig.setTool(3);
+    rig.putPicture(twoSquares());
+    rig.form.CurrentR = 255; // the marker ignores the current colour
+    QWidget* P = rig.form.P;
+    press(P, {80, 10});
+    move(P, {80, 100});
+    move(P, {80, 190});
+    release(P, {80, 190});
+    for (int y : {10, 41, 90, 150, 189}) {
+        QCOMPARE(px(rig.canvas(), 80, y), QRgb(0));
+        QCOMPARE(px(rig.form.tP->Picture().image(), 80, y), QRgb(0));
+    }
+    const QImage before = rig.canvas();
+
+    rig.setTool(0);
+    press(P, {60, 90});
+    QCOMPARE(rig.form.RegionColor, 255);
+    QCOMPARE(rig.form.RegionMask->Get_Pixel_Long(100, 90), 0xFFFFFF);
+    move(P, {75, 90});
+    move(P, {95, 90});
+    release(P, {95, 90});
+    QString outside;
+    QVERIFY(changedPixels(
+                before, rig.canvas(), [](int x, int y) { return insideA(x, y) && x < 79; },
+                &outside) > 0);
+    QVERIFY2(outside.isEmpty(), qPrintable("painted beyond the marker line at " + outside));
+}
+
+// Three slots: the fourth stroke drops the first stroke's snapshot, the others move down.
+void TestCanvas::fourthStrokeDropsFirstSnapshot() {
+    CanvasRig rig;
+    rig.setTool(0);
+    rig.putPicture(twoSquares());
+    QVERIFY(!rig.form.c[2]->Enabled());
+    QList<QImage> shown{rig.canvas()};
+    QList<int> indices;
+    for (int i = 0; i < 4; ++i) {
+        rig.form.CurrentR = uint8_t(60 * i);
+        click(rig.form.P, {60 + 20 * i, 90});
+        indices << rig.form.UndoIndex;
+        shown << rig.canvas();
+    }
+    QVERIFY(rig.form.c[2]->Enabled());
+    QCOMPARE(indices, (QList<int>{0, 1, 2, 2}));
+    for (int slot = 0; slot < 3; ++slot) {
+        QCOMPARE(dibImage(*rig.form.UndoPictures[slot]), shown[slot + 1]);
+        QCOMPARE(dibImage(*rig.form.UndoTemplates[slot]), twoSquares());
+    }
+}
+
+void TestCanvas::bounds_data() {
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("inside") << QPoint(10, 10) << true;
+    QTest::newRow("right border") << QPoint(100, 50) << true;
+    QTest::newRow("bottom-right corner") << QPoint(100, 80) << true;
+    QTest::newRow("beyond the right") << QPoint(101, 50) << false;
+    QTest::newRow("above") << QPoint(50, -1) << false;
+}
+
+// A press beyond the canvas does nothing; its release still rebuilds the canvas buffer and
+// starts the bubbles.
+void TestCanvas::bounds() {
+    QFETCH(QPoint, at);
+    QFETCH(bool, accepted);
+    CanvasRig rig;
+    rig.putPicture(solid(100, 80, qRgb(255, 255, 255)));
+    rig.form.Timer1->setEnabled(true);
+    press(rig.form.P, at);
+    QCOMPARE(rig.form.UndoIndex, accepted ? 0 : -1);
+    QCOMPARE(rig.form.Timer1->Enabled(), !accepted);
+    rig.form.Timer1->setEnabled(false);
+    rig.form.CanvasDib.reset();
+    release(rig.form.P, at);
+    QVERIFY(rig.form.Timer1->Enabled());
+    QVERIFY(rig.form.CanvasDib && rig.form.CanvasDib->w() == 100);
+    if (accepted) // the look-up clamps to the last column and row
+        QCOMPARE(rig.form.RegionColor, 255);
+}
+
+void TestCanvas::grainRanges_data() {
+    QTest::addColumn<int>("colour");
+    QTest::addColumn<int>("jitter");
+    QTest::addColumn<QList<int>>("low");  // red, green, blue
+    QTest::addColumn<QList<int>>("high"); // inclusive
+    QTest::newRow("black") << 0 << 10 << QList<int>{0, 0, 0} << QList<int>{9, 9, 9};
+    QTest::newRow("pure red") << 255 << 10 << QList<int>{245, 0, 0} << QList<int>{255, 9, 9};
+    QTest::newRow("crazy grey") << 0x808080 << 120 << QList<int>{8, 8, 8}
+                                << QList<int>{247, 247, 247};
+    QTest::newRow("crazy white") << 0xFFFFFF << 120 << QList<int>{135, 135, 135}
+                                 << QList<int>{255, 255, 255};
+}
+
+// Pencil segments laid side by side: the middle pixel of each shows its grain colour,
+// drawn anew for every move.
+void TestCanvas::grainRanges() {
+    QFETCH(int, colour);
+    QFETCH(int, jitter);
+    QFETCH(QList<int>, low);
+    QFETCH(QList<int>, high);
+    CanvasRig rig;
+    rig.setTool(2);
+    rig.putPicture(solid(420, 40, qRgb(255, 255, 255)));
+    rig.form.ColorJitter = jitter;
+    rig.form.CurrentR = uint8_t(colour & 0xFF);
+    rig.form.CurrentG = uint8_t((colour >> 8) & 0xFF);
+    rig.form.CurrentB = uint8_t(colour >> 16);
+    press(rig.form.P, {5, 20});
+    for (int x = 9; x <= 405; x += 4) move(rig.form.P, {x, 20});
+    release(rig.form.P, {405, 20});
+    QSet<QRgb> seen;
+    QList<int> lo{255, 255, 255}, hi{0, 0, 0};
+    for (int x = 7; x <= 403; x += 4) {
+        const QRgb c = px(rig.canvas(), x, 20);
+        const int ch[3] = {qRed(c), qGreen(c), qBlue(c)};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(ch[i] >= low[i] && ch[i] <= high[i], qPrintable(QString::number(c, 16)));
+            lo[i] = std::min(lo[i], ch[i]);
+            hi[i] = std::max(hi[i], ch[i]);
+        }
+        seen << c;
+    }
+    QVERIFY(seen.size() > 10);
+    // With 100 draws the small ranges reach both ends.
+    if (jitter == 10)
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(lo[i], low[i]);
+            QCOMPARE(hi[i], high[i]);
+        }
+}
+
+// Red, green and blue are drawn in this order: the same seed gives the same colour.
+void TestCanvas::grainDrawOrder() {
+    CanvasRig rig;
+    rig.setTool(2);
+    rig.putPicture(solid(100, 40, qRgb(255, 255, 255)));
+    rig.form.ColorJitter = 120;
+    rig.form.CurrentR = rig.form.CurrentG = rig.form.CurrentB = 128;
+    press(rig.form.P, {10, 20});
+    SeedRnd(99);
+    int expected[3];
+    for (int& e : expected) e = int(std::max(0.0, Int(double(Rnd()) * 240) + 128 - 120));
+    SeedRnd(99);
+    move(rig.form.P, {30, 20});
+    QCOMPARE(px(rig.canvas(), 20, 20), qRgb(expected[0], expected[1], expected[2]) & 0xFFFFFF);
+}
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"

@@ -1,19 +1,13 @@
 #include "mMain_Stamp.h"
 
 #include "VbMath.h"
+#include "mMain_Swatch.h"
 
 #include <cmath>
 
 using namespace vb;
 
 namespace {
-
-// Colour value R + 256 G + 65536 B -> its three bytes.
-inline void splitColour(int32_t Color, uint8_t& R, uint8_t& G, uint8_t& B) {
-    R = uint8_t(Color & 0xFF);
-    G = uint8_t((Color >> 8) & 0xFF);
-    B = uint8_t((Color >> 16) & 0xFF);
-}
 
 // A brush byte b keeps b/255 of the old pixel and lays 1 - b/255 of the paint, both held
 // in single precision so the results match the blend the brushes were designed with.
@@ -69,7 +63,7 @@ void StampBrush(cNDib& Canvas, const cNDib& RegionMap, const cNDib& Brush, int32
 
     if (canPaint && Color >= 0) {
         uint8_t R = 0, G = 0, B = 0;
-        splitColour(Color, R, G, B);
+        SplitRGB(Color, R, G, B);
         // The region test compares stored pixels with the region colour in stored byte
         // order; a map of the canvas's own size is read row by row.
         const bool sameGrid =

@@ -2,6 +2,7 @@
 // one brush stamp with its screen update, and one pencil segment. (main() with its
 // offscreen application is bench_imaging.cpp's.)
 
+#include "../tests/CanvasRig.h"
 #include "../tests/PaintingSupport.h"
 #include "FrmMain.h"
 #include "PictureArea.h"
@@ -82,5 +83,32 @@ void BM_PencilSegment100(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PencilSegment100)->Unit(benchmark::kMicrosecond);
+
+// A crayon press in the page's background: template back to its picture, canvas and
+// template snapshots, the fill, the region map and the first dab.
+void BM_Press(benchmark::State& state) {
+    static CanvasRig* rig = [] {
+        auto* r = new CanvasRig;
+        r->putPicture(lineArt(1024, 768));
+        return r;
+    }();
+    int64_t i = 0;
+    for (auto _ : state) {
+        const QPoint c = (i++ % 2) ? QPoint(8, 8) : QPoint(1010, 20);
+        rig->form.P_MouseDown(1, 0, float(c.x()), float(c.y()));
+    }
+}
+BENCHMARK(BM_Press)->Unit(benchmark::kMillisecond);
+
+// The release: the canvas buffer rebuilt from what the canvas shows.
+void BM_Release(benchmark::State& state) {
+    static CanvasRig* rig = [] {
+        auto* r = new CanvasRig;
+        r->putPicture(lineArt(1024, 768));
+        return r;
+    }();
+    for (auto _ : state) rig->form.P_MouseUp(1, 0, 8, 8);
+}
+BENCHMARK(BM_Release)->Unit(benchmark::kMillisecond);
 
 } // namespace

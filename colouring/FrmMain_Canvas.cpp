@@ -26,6 +26,20 @@ int32_t GrainColour(uint8_t r, uint8_t g, uint8_t b, int32_t J) {
     return RGB(red, green, blue);
 }
 
+// Fills `slot` with a copy of the picture area's image. A buffer of the same size is
+// refilled in place: the press copies three whole pages, and fresh 3 MB allocations
+// (zero-filled, then faulted in page by page) would cost more than the copies.
+void CopyImage(std::unique_ptr<cNDib>& slot, PictureHost& from) {
+    const HDC dc = from.hDC();
+    cNDib* d = slot.get();
+    if (d && dc && !d->isEmpty() && d->w() == dc->width() && d->h() == dc->height() &&
+        d->Bits.size() == size_t(d->w()) * size_t(d->h()) * 4 &&
+        GetDIBits(dc, 0, uint32_t(d->h()), d->Bits.data(), d->Header, DIB_RGB_COLORS) == d->h())
+        return;
+    slot = std::make_unique<cNDib>();
+    slot->Make_From_Picture(from);
+}
+
 } // namespace
 
 void FrmMain::P_MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
@@ -34,17 +48,14 @@ void FrmMain::P_MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
     tP->Cls(); // drops the previous stroke's red fill
 
     if (UndoIndex == 2) {
-        UndoPictures[0] = std::move(UndoPictures[1]);
-        UndoPictures[1] = std::move(UndoPictures[2]);
-        UndoTemplates[0] = std::move(UndoTemplates[1]);
-        UndoTemplates[1] = std::move(UndoTemplates[2]);
+        // The oldest snapshot is dropped; its buffers take the new one.
+        std::rotate(UndoPictures.begin(), UndoPictures.begin() + 1, UndoPictures.end());
+        std::rotate(UndoTemplates.begin(), UndoTemplates.begin() + 1, UndoTemplates.end());
     } else {
         ++UndoIndex;
     }
-    UndoPictures[UndoIndex] = std::make_unique<cNDib>();
-    UndoPictures[UndoIndex]->Make_From_Picture(*P);
-    UndoTemplates[UndoIndex] = std::make_unique<cNDib>();
-    UndoTemplates[UndoIndex]->Make_From_Picture(*tP);
+    CopyImage(UndoPictures[UndoIndex], *P);
+    CopyImage(UndoTemplates[UndoIndex], *tP);
 
     tP->setFillColor(255);
     const int32_t Xr = CLng(X), Yr = CLng(Y);
@@ -56,8 +67,7 @@ void FrmMain::P_MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
         ExtFloodFill(t, std::clamp(Xr, 0, t->width() - 1), std::clamp(Yr, 0, t->height() - 1),
                      0xFFFFFF, FLOODSURFACE);
     }
-    RegionMask = std::make_unique<cNDib>();
-    RegionMask->Make_From_Picture(*tP);
+    CopyImage(RegionMask, *tP);
     if (!c[2]->Enabled()) c[2]->setEnabled(true);
     RegionColor = RegionMask->Get_Pixel_Long(Xr, Yr);
 
@@ -116,8 +126,7 @@ void FrmMain::P_MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
     Q_UNUSED(Shift);
     Q_UNUSED(X);
     Q_UNUSED(Y);
-    CanvasDib = std::make_unique<cNDib>();
-    CanvasDib->Make_From_Picture(*P);
+    CopyImage(CanvasDib, *P);
     // The marker's lines join the template's picture: later regions end at them.
     if (Tool == 3) tP->setPicture(tP->Image());
     Timer1->setEnabled(true);

@@ -1,0 +1,68 @@
+#pragma once
+// "Settings.txt": five lines of Latin-1 text in the program folder (password, allow
+// quitting, sounds, auto-hide, bubble speed). Two readers with different rules live side
+// by side here: the options window's strict one and the colouring window's lenient
+// start-up one. The options window is the only writer.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+namespace Settings {
+
+// The settings file of the program folder.
+QString SettingsPath();
+
+// Whether a directory search finds the file: a regular file (a folder of that name is
+// not found).
+bool SettingsFileFound(const QString& path);
+
+// The platform's text-to-number conversion: blanks around an optional sign, digits with
+// an optional decimal point and an optional exponent (e, E, d or D). Anything else, an
+// empty text included, or a value beyond the range of a double, is not a number.
+std::optional<double> TextToNumber(QByteArrayView text);
+
+// What the options window shows. Check-box states: 0 clear, 1 ticked, 2 greyed.
+// The default values are the window's initial states.
+struct OptionsSettings {
+    QString Password;
+    int16_t AllowQuit = 0;  // O(2)
+    int16_t PlaySound = 1;  // Check1
+    int16_t AutoHide = 0;   // Check2
+    int16_t SpeedIndex = 1; // Option1: 0 fast ("2"), 1 medium ("4"), 2 slow ("10")
+};
+
+// The options window's reader: lines 2 to 4 rounded down must be 0, 1 or 2; line 5,
+// trimmed of blanks and rounded half to even, must be 2, 4 or 10. Each line read fills its
+// field at once, so on failure (false) the fields before the bad line hold the file's
+// values and the rest keep what they had.
+bool ReadOptionsSettings(const QString& path, OptionsSettings& into);
+
+// The colouring window's fields taken from the file.
+struct StartupSettings {
+    QString Parental_Password;
+    bool QuitLocked = true;
+    bool Play_Sound = false;
+    bool AutoHideFunctions = false;
+    float BubbleSpeed = 0;
+};
+
+// The start-up reader: any number on lines 2 to 5, rounded down. Quitting is free only
+// for exactly 1; sounds and auto-hide are on for anything but 0; the bubble speed is the
+// whole number. Fields are filled as their lines are read; false at the first failure.
+bool ReadStartupSettings(const QString& path, StartupSettings& into);
+
+// The file's exact bytes: line 1 the password, lines 2 to 4 " 0 ", " 1 " or " 2 ", line 5
+// "2", "4" or "10", each ended by CR LF.
+QByteArray FormatSettings(const OptionsSettings& settings);
+
+// Replaces the file with these bytes through a temporary file in the same folder, so a
+// failure leaves the old file whole. An existing file is made writable first.
+bool WriteSettings(const QString& path, const QByteArray& bytes);
+
+// Whether the password box can hold this character: what the file's Latin-1 line can
+// store, without line breaks.
+bool IsPasswordCharacter(QChar c);
+
+} // namespace Settings

@@ -1,12 +1,16 @@
-// The program's start: the colouring window's load step is the start-up.
+// The program's start: loading the colouring window is the start-up; the event loop is
+// the main loop. The program folder is the executable's folder.
 
-#include "AppPath.h"
+#include "FrmMain.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("The Tintavale"));
+    // Windows come and go (the chooser hides, messages unload); only the colouring
+    // window's unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    return 0;
+    Forms::FrmMain().Load();
+    return app.exec();
 }

@@ -92,6 +92,7 @@ protected:
     void Form_Unload(int16_t& Cancel) override;
 
 private:
+    void SetButtonFaces();
     void LayOut();
     void BlendPixel(int32_t x, int32_t y, int32_t weight, const int32_t& Workon_color);
     int32_t TranslateColor(int32_t colour, int32_t palette);

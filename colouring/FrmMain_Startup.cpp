@@ -1,9 +1,311 @@
+// The colouring window's controls and its load step, which is the program's start-up.
+
 #include "FrmMain.h"
+
+#include "AppPath.h"
+#include "EndProgram.h"
+#include "Layout.h"
+#include "Screen.h"
+#include "Settings.h"
+#include "StartupRules.h"
+#include "VbMath.h"
+#include "frmParentMessage.h"
+#include "frmParental.h"
+#include "mMain.h"
+#include "pButton.h"
+
+#include <QDir>
+#include <QIcon>
 
 using namespace vb;
 
-void FrmMain::CreateControls(PictureArea* window) { Q_UNUSED(window); }
+namespace {
 
-void FrmMain::Form_Load() {}
+constexpr int kBubbles = 22;
+constexpr int32_t kWhite = 0xFFFFFF;
 
-void FrmMain::Form_Unload(int16_t& Cancel) { Q_UNUSED(Cancel); }
+StdPicture designPicture(const QString& name) {
+    return StdPicture(
+        QImage(QStringLiteral(":/design/%1.bmp").arg(name)).convertToFormat(QImage::Format_RGB32));
+}
+
+PictureArea* newArea(QWidget* parent, int32_t backColor = kWhite) {
+    auto* a = new PictureArea(parent);
+    a->setBackColor(backColor);
+    return a;
+}
+
+// A statement that fails is skipped and the start-up goes on with the next one.
+template <typename Step> void skipOnError(Step step) {
+    try {
+        step();
+    } catch (const VbError&) {
+    }
+}
+
+} // namespace
+
+void FrmMain::CreateControls(PictureArea* w) {
+    w->setWindowTitle(QStringLiteral("The Tintavale"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 96}) icon.addFile(QStringLiteral(":/icon/icon%1.png").arg(size));
+    w->setWindowIcon(icon);
+    w->setBackColor(kWhite);
+
+    pT = newArea(w);
+    pT->resize(w->width(), 1545 / TwipsPerPixel);
+    for (int i = 0; i < 4; ++i) {
+        c[i] = new pButton(pT);
+        c[i]->setIndex(int16_t(i));
+    }
+    for (int i = 0; i < 4; ++i) {
+        pTool[i] = new pButton(pT);
+        pTool[i]->setIndex(int16_t(i));
+    }
+    Pc = newArea(pT);
+    Pc->setToolTipText(QStringLiteral("Pop a bubble to choose a color to paint with!"));
+    Timer1 = new Timer(Pc, 1, false);
+    tMusic = new Timer(pT, 1000, false);
+    for (int i = 0; i < 3; ++i) {
+        pBr[i] = newArea(pT);
+        pBr[i]->setAutoSize(true);
+        pBr[i]->setPicture(designPicture(QStringLiteral("pBr%1").arg(i)));
+        pBr[i]->hide();
+    }
+
+    PB = newArea(w);
+    P = newArea(PB);
+    P->setAutoSize(true);
+    P->setDrawWidth(2);
+    P->hide();
+    pUndo = newArea(P);
+    pUndo->hide();
+    connect(P, &PictureArea::MouseDown, this, &FrmMain::P_MouseDown);
+    connect(P, &PictureArea::MouseMove, this, &FrmMain::P_MouseMove);
+    connect(P, &PictureArea::MouseUp, this, &FrmMain::P_MouseUp);
+
+    tP = newArea(w);
+    tP->setAutoSize(true);
+    tP->setDrawWidth(2);
+    tP->setFillStyle(0);
+    tP->hide();
+
+    static const char* const tips[5] = {"Click here to quit The Tintavale", "Save picture as...",
+                                        "Print the picture", "About/Help", "Settings"};
+    for (int i = 0; i < 5; ++i) {
+        pFunc[i] = newArea(w);
+        pFunc[i]->setAutoSize(true);
+        pFunc[i]->setPicture(designPicture(QStringLiteral("pFunc%1").arg(i)));
+        pFunc[i]->setToolTipText(QString::fromLatin1(tips[i]));
+    }
+    pFunc[1]->setEnabled(false);
+    pFunc[2]->setEnabled(false);
+    for (int i = 0; i < 2; ++i) {
+        pE[i] = newArea(w);
+        pE[i]->setAutoSize(true);
+        pE[i]->setPicture(designPicture(QStringLiteral("pE%1").arg(i)));
+        pE[i]->setEnabled(false);
+        pE[i]->hide();
+    }
+    pCC.clear();
+    for (int i = 0; i < kBubbles; ++i) {
+        auto* b = newArea(w, 0);
+        b->setAutoSize(true);
+        b->setPicture(designPicture(QStringLiteral("pCC%1").arg(i)));
+        b->hide();
+        pCC.push_back(b);
+    }
+    // The function row lies in front of the toolbar strip.
+    for (PictureArea* f : pFunc) f->raise();
+}
+
+void FrmMain::Form_Load() {
+    // 1. Screen check (every load), 2. size warning (first load).
+    const int32_t width = GetDeviceCaps(HORZRES), height = GetDeviceCaps(VERTRES);
+    const ScreenVerdict verdict = CheckScreen(width, height, GetDeviceCaps(BITSPIXEL), !Loaded);
+    if (verdict == ScreenVerdict::TooSmall) {
+        Forms::frmParentMessage().setMessage(
+            QStringLiteral("This program can not run under the current screen resolution. The "
+                           "minimum size is 800 by 600, at a color mode of 24 bits (true "
+                           "color).\r\nYou must change the resolution before the program can "
+                           "run."));
+        Forms::frmParentMessage().Show(true);
+        EndProgram();
+        return;
+    }
+    if (verdict == ScreenVerdict::Warn) {
+        Forms::frmParentMessage().setCancelVisible(true);
+        Forms::frmParentMessage().setMessage(
+            QStringLiteral("Although this program is able to run at your current screen "
+                           "resolution, it is highly recommended that you switch to a minimum "
+                           "size of 1024 by 768; otherwise, not all of the pictures will fit on "
+                           "the screen.\r\n\r\nWould you like to continue anyway?"));
+        Forms::frmParentMessage().Show(true);
+        if (Forms::frmParentMessage().CancelPressed) {
+            EndProgram();
+            return;
+        }
+    }
+
+    // 3. Screen size in twips.
+    const float W = float(CLng(double(width) * Screen::TwipsPerPixelX()));
+    const float H = float(CLng(double(height) * Screen::TwipsPerPixelY()));
+
+    // 4. Reset.
+    GradientInfo band;
+    band.Direction = 1;
+    band.Colors.resize(2);
+    BrushDib = std::make_unique<cNDib>();
+    BrushDib->Make_From_Picture(*pBr[0]);
+    Randomize();
+    RegionColor = -1;
+    CurrentR = CurrentG = CurrentB = 0;
+
+    // 5. Settings, with one chance for the parents to write them anew.
+    bool retried = false;
+    for (;;) {
+        Settings::StartupSettings settings;
+        if (Settings::ReadStartupSettings(Settings::SettingsPath(), settings)) {
+            Parental_Password = settings.Parental_Password;
+            QuitLocked = settings.QuitLocked;
+            Play_Sound = settings.Play_Sound;
+            AutoHideFunctions = settings.AutoHideFunctions;
+            BubbleSpeed = settings.BubbleSpeed;
+            break;
+        }
+        if (retried) {
+            Forms::frmParentMessage().setMessage(QStringLiteral(
+                "The Tintavale was unable to create a settings file. This is an serious error "
+                "and program cannot continue. Make sure that the disk you are using is not "
+                "write protected."));
+            Forms::frmParentMessage().Show(true);
+            EndProgram();
+            return;
+        }
+        Forms::frmParental().Show(true);
+        if (!Forms::frmParental().OKclicked) {
+            EndProgram();
+            return;
+        }
+        retried = true;
+    }
+
+    // 6. From here on a failing step is skipped.
+    // 7. The coloured-pictures folder.
+    skipOnError([] {
+        QDir folder(AppPath());
+        if (!folder.exists(QStringLiteral("colored pictures")))
+            folder.mkdir(QStringLiteral("colored pictures"));
+    });
+
+    // 8. The function bar shows unless it hides itself.
+    for (PictureArea* f : pFunc) f->setVisible(!AutoHideFunctions);
+
+    // 9, 10. Faces, tool tips, first states.
+    SetButtonFaces();
+    ColorJitter = 10;
+    static const char* const toolTips[4] = {
+        "Color using a magic crayon", "Paint using a magic paintbrush",
+        "Draw using a magic coloring pencil", "Draw using a black marker"};
+    for (int i = 0; i < 4; ++i)
+        skipOnError([&] { pTool[i]->setToolText(QString::fromLatin1(toolTips[i])); });
+    Timer1->setEnabled(false);
+
+    // 11. Bubble records and masks, once.
+    if (!Loaded) {
+        Bubbles.assign(kBubbles, Bubble{});
+        for (int i = 0; i < kBubbles; ++i) {
+            skipOnError([&] {
+                auto* mask = newArea(Me(), 0);
+                mask->hide();
+                mask->Move(0, 0, pCC[i]->Width(), pCC[i]->Height());
+                pCC.push_back(mask);
+                cNDib dib;
+                dib.Make_From_Picture(*pCC[i]);
+                MakeBubbleMask(dib);
+                dib.Set_dib(*mask, false);
+            });
+        }
+    }
+
+    // 12. Bubble sprites from every picture and mask (every load).
+    BubbleSprites.clear();
+    for (PictureArea* b : pCC) {
+        auto sprite = std::make_unique<cNDib>();
+        skipOnError([&] { sprite->Make_From_Picture(*b); });
+        BubbleSprites.push_back(std::move(sprite));
+    }
+
+    // 13. Shown off screen first, so that the client size is the screen's.
+    Move(-W, -H, W, H);
+    Show(false);
+
+    // 14. Layout.
+    skipOnError([this] { LayOut(); });
+
+    if (!Loaded) {
+        // 15.1 The shading band under the toolbar.
+        skipOnError([&] {
+            uint8_t r, g, b;
+            SplitRGB(PB->BackColor(), r, g, b);
+            band.Colors[1] = RGBTriple{r, g, b};
+            int32_t x = 0, y = 0, bw = CLng(PB->ScaleWidth()), bh = 10;
+            DrawGradient(band, *PB, x, y, bw, bh);
+            PB->Refresh();
+        });
+        // 15.2 Bubbles start just below the panel and rise.
+        for (int i = 0; i < kBubbles; ++i) {
+            Bubble& b = Bubbles[i];
+            skipOnError([&] { b.R = pCC[i]->ScaleWidth() / 2; });
+            skipOnError([&] { b.Y = Rnd() * 20 + Pc->ScaleHeight() + b.R; });
+            skipOnError([&] { b.X = Rnd() * (Pc->ScaleWidth() - 2 * b.R) + b.R; });
+            skipOnError([&] {
+                const float rising = -Rnd() - 0.5f;
+                if (BubbleSpeed == 0) Raise(ErrDivisionByZero);
+                b.VY = rising / BubbleSpeed;
+            });
+            skipOnError([&] { b.Phase = Rnd() * 6.28f; });
+            skipOnError([&] {
+                b.Colour = pCC[i]->Point(pCC[i]->ScaleWidth() / 2, pCC[i]->ScaleHeight() / 2);
+            });
+        }
+        // 15.3, 15.4 Loaded, and the whole screen.
+        Loaded = true;
+        Move(0, 0, W, H);
+        // 15.5 (the keyboard lock) and 15.6 (the first picture) join when those parts do.
+    } else {
+        Loaded = true;
+        if (Tool != 3) Pc->show();
+        Move(0, 0, Screen::Width(), Screen::Height());
+    }
+}
+
+void FrmMain::SetButtonFaces() {
+    struct Faces {
+        int up, down, pressed;
+    };
+    static const Faces command[4] = {{102, 101, 0}, {146, 147, 0}, {110, 109, 0}, {130, 131, 132}};
+    static const Faces tools[4] = {
+        {108, 106, 107}, {105, 103, 104}, {119, 117, 118}, {143, 144, 145}};
+    auto face = [](int id) { return id ? LoadResPicture(id, vbResBitmap) : StdPicture(); };
+    for (int i = 0; i < 4; ++i)
+        skipOnError([&] {
+            c[i]->SetPicture(face(command[i].up), face(command[i].down), face(command[i].pressed));
+        });
+    static const char* const tips[4] = {"Open a picture to paint", "Clear out all colors!", "Undo",
+                                        "Choose between crazy colors and normal colors!"};
+    for (int i = 0; i < 4; ++i)
+        skipOnError([&] { c[i]->setToolText(QString::fromLatin1(tips[i])); });
+    for (int i = 0; i < 4; ++i)
+        skipOnError([&] {
+            pTool[i]->SetPicture(face(tools[i].up), face(tools[i].down), face(tools[i].pressed));
+        });
+    skipOnError([&] { c[1]->setEnabled(false); });
+    skipOnError([&] { c[2]->setEnabled(false); });
+    skipOnError([&] { c[3]->setPressed(false); });
+    skipOnError([&] { c[3]->setEnabled(false); });
+}
+
+void FrmMain::Form_Unload(int16_t& Cancel) {
+    Q_UNUSED(Cancel);
+}

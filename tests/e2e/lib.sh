@@ -1,0 +1,51 @@
+# Shared steps of the end-to-end tests: a private Xvfb screen, a copy of the staged
+# program folder, and waiting for windows by title.
+
+e2e_start() {
+  program_dir=$1
+  work=$(mktemp -d)
+  cp -a "$program_dir/." "$work/"
+  display=:$((100 + RANDOM % 400))
+  while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=:$((100 + RANDOM % 400)); done
+  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=$display
+  export XDG_RUNTIME_DIR=$work/.runtime
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "Xvfb did not start" >&2
+  return 1
+}
+
+e2e_stop() {
+  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  [ -n "${work:-}" ] && rm -rf "$work"
+}
+
+e2e_launch() {
+  "$work/tintavale" >"$work/stdout.log" 2>&1 &
+  app_pid=$!
+}
+
+# Prints the id of the first visible window with this exact title, waiting up to 20 s.
+e2e_wait_window() {
+  local title=$1 id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    if ! kill -0 "$app_pid" 2>/dev/null; then
+      echo "the program ended before showing \"$title\"" >&2
+      cat "$work/stdout.log" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  echo "no window \"$title\" appeared" >&2
+  return 1
+}
+
+e2e_shot() {
+  /usr/bin/import -display "$DISPLAY" -window root "$1"
+}

@@ -84,11 +84,38 @@ public:
                 const int32_t& Workon_color);
     void SetRGBComponents(int32_t Color);
 
-    // Command buttons (open, clear, undo, crazy colours).
+    // Command buttons: open, clear, undo, crazy colours (FrmMain_Commands.cpp).
     void c_click(int16_t Index);
+    void c_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+    void c_MouseUp(int16_t Index);
+
+    // Tool buttons (FrmMain_Tools.cpp).
+    void pTool_MouseUp(int16_t Index);
+
+    // Function buttons: quit, save as JPEG, print, About, options (FrmMain_Functions.cpp,
+    // FrmMain_SaveAs.cpp, FrmMain_Print.cpp).
+    void pFunc_Click(int16_t Index);
+
+    // Colour bubbles and the auto-hiding function row (FrmMain_Bubbles.cpp).
+    void Timer1_Timer();
+    void Pc_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    int32_t HoverCount = 0;
+
+    // The automatic save of the coloured copy (FrmMain_AutoSave.cpp).
+    void SaveColoredPicture();
+
+    // Sound effects and the two-voice error message (FrmMain_Sounds.cpp).
+    void PlaySoundEffect(const int32_t& Kind);
+    QString ShowErrorMessage(const int32_t& Kind, const QString& Name);
+
+    // The fit of the picture on the printed page (FrmMain_Print.cpp).
+    void GetFitRect(int32_t BoxWidth, int32_t BoxHeight, int32_t PictureWidth,
+                    int32_t PictureHeight, int32_t& Left, int32_t& Top, int32_t& Width,
+                    int32_t& Height);
 
 protected:
     void CreateControls(vb::PictureArea* window) override;
+    // The orderly end of the program (FrmMain_Shutdown.cpp).
     void Form_Unload(int16_t& Cancel) override;
 
 private:
@@ -96,6 +123,13 @@ private:
     void LayOut();
     void BlendPixel(int32_t x, int32_t y, int32_t weight, const int32_t& Workon_color);
     int32_t TranslateColor(int32_t colour, int32_t palette);
+    // Puts bubble i back just below the panel, rising at a speed divided by `divisor`.
+    void RespawnBubble(int i, float divisor);
+    // The save-as-JPEG and print paths of the function buttons.
+    void SaveAsJpeg();
+    void PrintPicture();
+    // Draws the canvas's shadow (while the canvas shows) and the band on the background.
+    void DrawSwatch();
 };
 
 namespace Forms {

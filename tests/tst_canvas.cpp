@@ -3,9 +3,11 @@
 // outlines, the colour grain and the release.
 
 #include "CanvasRig.h"
+#include "Screen.h"
 #include "TestSupport.h"
 #include "VbMath.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QtTest>
 
@@ -73,6 +75,8 @@ private slots:
     void grainRanges_data();
     void grainRanges();
     void grainDrawOrder();
+    void loadedWindow_data();
+    void loadedWindow();
 };
 
 void TestCanvas::paintStaysInside_data() {
@@ -357,6 +361,70 @@ void TestCanvas::grainDrawOrder() {
     SeedRnd(99);
     move(rig.form.P, {30, 20});
     QCOMPARE(px(rig.canvas(), 20, 20), qRgb(expected[0], expected[1], expected[2]) & 0xFFFFFF);
+}
+
+void TestCanvas::loadedWindow_data() {
+    QTest::addColumn<int>("tool");
+    QTest::newRow("crayon") << 0;
+    QTest::newRow("paintbrush") << 1;
+    QTest::newRow("pencil") << 2;
+    QTest::newRow("marker") << 3;
+}
+
+// The colouring window as the start-up builds it: its canvas, template, brushes, undo
+// button and bubble timer, with strokes through real mouse events on its canvas.
+void TestCanvas::loadedWindow() {
+    QFETCH(int, tool);
+    Screen::Override(QSize(1024, 768), 32);
+    ProgramFolder folder;
+    {
+        QFile f(folder.file("Settings.txt"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("pw\r\n1\r\n0\r\n0\r\n4\r\n");
+    }
+    FrmMain& m = Forms::FrmMain();
+    // Any modal window of the start-up (the picture chooser) is closed at once.
+    QVERIFY(whileModal([&] { m.Load(); },
+                       [] {
+                           for (QWidget* w : QApplication::topLevelWidgets())
+                               if (w->isVisible() && w->isModal()) w->hide();
+                       }));
+    QVERIFY(m.IsLoaded());
+    CanvasRig::putPicture(m, twoSquares());
+    m.Tool = tool;
+    if (tool < 3) m.BrushDib->Make_From_Picture(*m.pBr[tool]);
+    m.ColorJitter = 0;
+    m.CurrentR = 255;
+    QVERIFY(!m.c[2]->Enabled());
+    const QImage before = m.P->Image().image();
+    m.Timer1->setEnabled(true);
+
+    press(m.P, {90, 90});
+    QVERIFY(!m.Timer1->Enabled());
+    QVERIFY(m.c[2]->Enabled());
+    if (tool == 0) // the crayon's darkest pixel under the press point
+        QCOMPARE(px(m.P->Image().image(), 90, 90), QRgb(0xFF0505));
+    move(m.P, {120, 95});
+    move(m.P, {180, 100});
+    move(m.P, {210, 105});
+    move(m.P, {100, 110});
+    release(m.P, {100, 110});
+    QVERIFY(m.Timer1->Enabled());
+    const QImage after = m.P->Image().image();
+
+    QString outside;
+    const int changed =
+        changedPixels(before, after,
+                      tool == 3 ? [](int, int) { return true; } : std::function(insideA), &outside);
+    QVERIFY(changed > 0);
+    QVERIFY2(outside.isEmpty(), qPrintable("painted outside A at " + outside));
+    // The marker's line is on the template's picture now, across both squares.
+    if (tool == 3) QCOMPARE(px(m.tP->Picture().image(), 180, 100), QRgb(0));
+    QCOMPARE(dibImage(*m.CanvasDib), after);
+
+    m.Unload();
+    m.Loaded = false;
+    Screen::Override(QSize(), 0);
 }
 
 QTEST_MAIN(TestCanvas)

@@ -67,7 +67,6 @@ private slots:
     void pressOnOutlineWaits();
     void exactBlend_data();
     void exactBlend();
-    void pencilDotOnly();
     void markerBoundsLaterRegions();
     void fourthStrokeDropsFirstSnapshot();
     void bounds_data();
@@ -82,9 +81,7 @@ private slots:
 void TestCanvas::paintStaysInside_data() {
     QTest::addColumn<int>("tool");
     QTest::addColumn<int>("button");
-    QTest::newRow("crayon") << 0 << 1;
     QTest::newRow("paintbrush") << 1 << 1;
-    QTest::newRow("pencil") << 2 << 1;
     QTest::newRow("crayon, right button") << 0 << 2;
     QTest::newRow("pencil, middle button") << 2 << 4;
 }
@@ -193,23 +190,6 @@ void TestCanvas::exactBlend() {
         click(rig.form.P, {200, 150});
         QCOMPARE(px(rig.canvas(), 200, 150), QRgb(expected));
     }
-}
-
-// A pencil press and release draws the press dot in the current colour and nothing else.
-void TestCanvas::pencilDotOnly() {
-    CanvasRig rig;
-    rig.setTool(2);
-    rig.putPicture(solid(100, 100, qRgb(255, 255, 255)));
-    rig.form.CurrentB = 255;
-    const QImage before = rig.canvas();
-    click(rig.form.P, {50, 50});
-    const QImage after = rig.canvas();
-    QCOMPARE(px(after, 50, 50), QRgb(0x0000FF));
-    QString far;
-    changedPixels(
-        before, after, [](int x, int y) { return std::abs(x - 50) <= 2 && std::abs(y - 50) <= 2; },
-        &far);
-    QVERIFY2(far.isEmpty(), qPrintable(far));
 }
 
 // A marker line across A, from outside it, is drawn unmasked; after the release a

@@ -209,8 +209,9 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void PictureArea::mouseDoubleClickEvent(QMouseEvent* e) {
-    // The toolkit reports a double click as a press followed by the double-click event.
-    mousePressEvent(e);
+    // The second press of a double click raises DblClick in place of MouseDown, and its
+    // release no Click, as the window toolkit the program was made for reports them.
+    pressedButton_ = 0;
     if (e->button() == Qt::LeftButton) emit DblClick();
 }
 

@@ -4,10 +4,24 @@
 #include "EndProgram.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+
+namespace {
+// CTest gives each test a runtime folder of its own; make it as Qt wants it (0700) before
+// the application object looks at it.
+const bool runtimeFolderReady = [] {
+    const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
+    if (dir.isEmpty()) return false;
+    QDir().mkpath(QString::fromLocal8Bit(dir));
+    return QFile::setPermissions(QString::fromLocal8Bit(dir),
+                                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}();
+} // namespace
 
 namespace testing {
 

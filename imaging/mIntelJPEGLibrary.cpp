@@ -1,0 +1,170 @@
+#include "mIntelJPEGLibrary.h"
+
+#include "VbError.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+// jerror.h needs jpeglib.h first.
+#include <jerror.h>
+
+namespace {
+
+constexpr int32_t kJpegError = 26001;
+constexpr int32_t kNoPixels = -1;
+constexpr int32_t kFileErrorBase = -100;
+
+// libjpeg's default error exit ends the process; ours jumps back to the caller.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+void errorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void silentMessage(j_common_ptr) {}
+
+// A growing malloc'd buffer as the compressor's destination. (jpeg_mem_dest leaks its
+// buffer when compression fails part way.)
+struct MemoryDestination {
+    jpeg_destination_mgr pub;
+    JOCTET* data;
+    size_t capacity;
+    size_t used;
+};
+
+void initDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    d->capacity = 64 * 1024;
+    d->data = static_cast<JOCTET*>(std::malloc(d->capacity));
+    if (!d->data) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    d->pub.next_output_byte = d->data;
+    d->pub.free_in_buffer = d->capacity;
+}
+
+boolean emptyDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    const size_t bigger = d->capacity * 2;
+    auto* grown = static_cast<JOCTET*>(std::realloc(d->data, bigger));
+    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    d->data = grown;
+    d->pub.next_output_byte = grown + d->capacity;
+    d->pub.free_in_buffer = bigger - d->capacity;
+    d->capacity = bigger;
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo) {
+    auto* d = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    d->used = d->capacity - d->pub.free_in_buffer;
+}
+
+// Starts the library: 0, or the status of the failure.
+int32_t initCompressor(jpeg_compress_struct& cinfo, ErrorManager& err) {
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = errorExit;
+    err.pub.output_message = silentMessage;
+    if (setjmp(err.jump)) {
+        const int32_t code = err.pub.msg_code;
+        jpeg_destroy_compress(&cinfo);
+        return code != 0 ? code : 1;
+    }
+    jpeg_create_compress(&cinfo);
+    return 0;
+}
+
+// Compresses the bottom-up BGR rows into out; 0, or the status of the failure. Only plain
+// data lives in this frame, so a longjmp out of the library skips no destructor.
+int32_t compress(jpeg_compress_struct& cinfo, ErrorManager& err, MemoryDestination& out,
+                 const uint8_t* bits, int32_t width, int32_t height, int32_t stride,
+                 int32_t quality) {
+    if (setjmp(err.jump)) {
+        const int32_t code = err.pub.msg_code;
+        return code != 0 ? code : 1;
+    }
+    out.pub.init_destination = initDestination;
+    out.pub.empty_output_buffer = emptyDestination;
+    out.pub.term_destination = termDestination;
+    cinfo.dest = &out.pub;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    // The picture's top row is the last row in memory.
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(bits + size_t(stride) *
+                                                       (height - 1 - int32_t(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    return 0;
+}
+
+[[noreturn]] void raiseJpegError(const QString& text) {
+    vb::Raise(kJpegError, text, vb::ProgramName() + QStringLiteral(".mIntelJPEGLibrary"));
+}
+
+[[noreturn]] void raiseSaveError(int32_t status) {
+    raiseJpegError(QStringLiteral("Failed to save to JPG %1").arg(status));
+}
+
+// Owns what the compressor holds, so every way out releases it.
+struct Compressor {
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    MemoryDestination out{};
+    bool started = false;
+    ~Compressor() {
+        if (started) jpeg_destroy_compress(&cinfo);
+        std::free(out.data);
+    }
+};
+
+} // namespace
+
+bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality) {
+    Compressor jpeg;
+    if (const int32_t r = initCompressor(jpeg.cinfo, jpeg.err); r != 0)
+        raiseJpegError(QStringLiteral("Failed to initialise the IJL library: %1").arg(r));
+    jpeg.started = true;
+
+    const QFileInfo old(FilePath);
+    const bool existed = old.exists();
+    const QDateTime accessed = existed ? old.lastRead() : QDateTime();
+    const QDateTime modified = existed ? old.lastModified() : QDateTime();
+
+    const uint8_t* bits = Section.DIBSectionBitsPtr();
+    if (!bits) raiseSaveError(kNoPixels);
+    if (const int32_t r = compress(jpeg.cinfo, jpeg.err, jpeg.out, bits, Section.Width(),
+                                   Section.Height(), Section.BytesPerScanLine(), Quality);
+        r != 0)
+        raiseSaveError(r);
+
+    // QSaveFile writes beside the target and renames over it on commit; it gives the new
+    // file the old one's permissions.
+    QSaveFile file(FilePath);
+    auto fail = [&file] { raiseSaveError(kFileErrorBase - int32_t(file.error())); };
+    if (!file.open(QIODevice::WriteOnly)) fail();
+    if (file.write(reinterpret_cast<const char*>(jpeg.out.data), qint64(jpeg.out.used)) !=
+            qint64(jpeg.out.used) ||
+        !file.flush())
+        fail();
+    if (existed) {
+        // Set on the written temporary file, so the rename carries them over. The birth
+        // time cannot be set on Linux; the new file's is its own.
+        file.setFileTime(accessed, QFileDevice::FileAccessTime);
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+    }
+    if (!file.commit()) fail();
+    return true;
+}

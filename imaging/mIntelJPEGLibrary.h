@@ -1,0 +1,18 @@
+#pragma once
+// Writes a DIB section as a baseline JPEG file (libjpeg-turbo underneath).
+
+#include "cDIBSection.h"
+
+#include <QString>
+#include <cstdint>
+
+// Writes Section to FilePath at Quality (1 to 100; libjpeg clamps other values) and
+// returns true; every failure raises error 26001 instead. The file is written beside the
+// target under a temporary name and renamed over it, so an existing file survives any
+// failure; when it existed, the new file keeps its permission bits and its access and
+// modification times.
+//
+// The status in the error texts: a libjpeg message code when the library failed, -1 when
+// the section holds no pixels, and -100 - QFileDevice::FileError when the file could not
+// be written.
+bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality);

@@ -1,0 +1,241 @@
+// The automatic save of the coloured copy: where the copy goes and under which name, what
+// it holds, the child's own page and its outlines, and failures that leave files alone.
+
+#include "AppPath.h"
+#include "ColoredCopy.h"
+#include "FrmMain.h"
+#include "Screen.h"
+#include "TestSupport.h"
+#include "VbError.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QPainter>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+constexpr QRgb kRed = 0xFFDC1E1E;
+
+// Line art: white with a black frame and a black bar across the middle.
+QImage lineArt(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::black);
+    p.drawRect(0, 0, w, 4);
+    p.drawRect(0, h - 4, w, 4);
+    p.drawRect(0, 0, 4, h);
+    p.drawRect(w - 4, 0, 4, h);
+    p.drawRect(0, h / 2 - 2, w, 4);
+    return img;
+}
+
+// Colours a rectangle of an area's drawing layer, as strokes do.
+void paint(PictureArea* area, const QRect& r, QRgb colour) {
+    HDC dc = area->hDC();
+    QPainter(&dc->image()).fillRect(r, QColor::fromRgb(colour));
+    dc->markDirty(r);
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 8) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Every file under a folder, relative to it.
+QStringList filesUnder(const QString& folder) {
+    QStringList out;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << root.relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+class TestAutoSave : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::ProgramFolder> folder;
+    std::unique_ptr<testing::EndRecorder> ends;
+    FrmMain* m = nullptr;
+
+    QString colored(const QString& rest) const {
+        return folder->file(QStringLiteral("colored pictures/") + rest);
+    }
+    // Opens a page as the picture chooser would: line art on canvas and template.
+    void open(const QString& path, const QImage& page) {
+        m->P->setPicture(StdPicture(page));
+        m->tP->setPicture(StdPicture(page));
+        m->PicturePath = path;
+    }
+
+private slots:
+    void init() {
+        folder = std::make_unique<testing::ProgramFolder>();
+        ends = std::make_unique<testing::EndRecorder>();
+        writeFile(folder->file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        Screen::Override(QSize(1024, 768), 32);
+        m = &Forms::FrmMain();
+        m->Unload();
+        m->Loaded = false;
+        m->Load();
+        QVERIFY(m->Loaded);
+        QVERIFY(QFileInfo(colored("")).isDir());
+    }
+    void cleanup() {
+        m->Unload();
+        m->PicturePath.clear();
+        Screen::Override(QSize(), 0);
+        ends.reset();
+        folder.reset();
+    }
+
+    void noPictureWritesNothing() {
+        m->P->setPicture(StdPicture(lineArt(80, 60)));
+        m->SaveColoredPicture();
+        QVERIFY(filesUnder(colored("")).isEmpty());
+        QVERIFY(QDir(colored("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void copyGoesToTheBookFolderUnderItsName_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("gif") << "books/animals/cat.gif"
+                             << "animals/cat.jpg";
+        QTest::newRow("bmp") << "books/animals/cat.bmp"
+                             << "animals/cat.jpg";
+        QTest::newRow("jpeg keeps a letter") << "books/animals/cat.jpeg"
+                                             << "animals/cat.jjpg";
+        QTest::newRow("new book with blanks") << "books/my farm/Cow.GIF"
+                                              << "my farm/Cow.jpg";
+    }
+    void copyGoesToTheBookFolderUnderItsName() {
+        QFETCH(QString, picture);
+        QFETCH(QString, copy);
+        open(folder->file(picture), lineArt(160, 120));
+        paint(m->P, QRect(16, 16, 48, 32), kRed); // a stroke, not yet in the picture
+        const QPoint canvasPos = m->P->pos();
+        m->SaveColoredPicture();
+
+        QCOMPARE(filesUnder(colored("")), QStringList{copy});
+        QCOMPARE(ColoredCopyPath(folder->file(picture)), colored(copy));
+        const QImage saved(colored(copy), "JPEG");
+        QCOMPARE(saved.size(), QSize(160, 120));
+        QVERIFY(near(saved.pixel(40, 32), kRed));
+        QVERIFY(near(saved.pixel(100, 90), qRgb(255, 255, 255)));
+        QVERIFY(near(saved.pixel(80, 60), qRgb(0, 0, 0), 24));
+        // The canvas's picture now holds the stroke; the canvas kept its size and place.
+        QCOMPARE(m->P->Picture().image().pixel(40, 32), kRed);
+        QCOMPARE(m->P->size(), QSize(160, 120));
+        QCOMPARE(m->P->pos(), canvasPos);
+        QVERIFY(!QFile::exists(folder->file("temp.bmp")));
+    }
+
+    void picturesOfOneNameShareTheirCopy() {
+        QImage red(64, 48, QImage::Format_RGB32), blue(64, 48, QImage::Format_RGB32);
+        red.fill(kRed);
+        blue.fill(qRgb(20, 40, 230));
+        open(folder->file("books/animals/cat.gif"), red);
+        m->SaveColoredPicture();
+        open(folder->file("books/animals/cat.jpg"), blue);
+        m->SaveColoredPicture();
+        QCOMPARE(filesUnder(colored("")), QStringList{"animals/cat.jpg"});
+        QVERIFY(near(QImage(colored("animals/cat.jpg")).pixel(30, 20), qRgb(20, 40, 230)));
+    }
+
+    void namesTooShortSaveNothing() {
+        open(folder->file("books/animals/ab"), lineArt(40, 30));
+        m->SaveColoredPicture();
+        QVERIFY(filesUnder(colored("")).isEmpty());
+        try {
+            ColoredCopyName(QStringLiteral("ab"));
+            QFAIL("no error raised");
+        } catch (const VbError& e) {
+            QCOMPARE(e.Number, int32_t(ErrInvalidProcedureCall));
+        }
+        QCOMPARE(ColoredCopyName(QStringLiteral("abc")), QString("jpg"));
+    }
+
+    void ownPageKeepsItsOutlinesWithoutColour() {
+        const QString own = OwnPicturePath();
+        QCOMPARE(own, folder->file("books/own pictures/own.bmp"));
+        const QImage page = lineArt(200, 150);
+        QVERIFY(QDir().mkpath(folder->file("books/own pictures")));
+        QVERIFY(page.save(own, "BMP"));
+        open(own, page);
+        // A committed black-marker line is part of the template's picture ...
+        QImage outlines = page;
+        QPainter(&outlines).fillRect(QRect(100, 20, 6, 40), Qt::black);
+        m->tP->setPicture(StdPicture(outlines));
+        // ... the last stroke's red region fill is only drawn on it.
+        paint(m->tP, QRect(20, 90, 60, 40), 0xFFFF0000);
+        paint(m->P, QRect(20, 90, 60, 40), kRed);
+
+        m->SaveColoredPicture();
+
+        QCOMPARE(filesUnder(colored("")), QStringList{"own pictures/own.jpg"});
+        QVERIFY(near(QImage(colored("own pictures/own.jpg")).pixel(50, 110), kRed));
+        const QImage back = QImage(own).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(back, outlines.convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(m->tP->Point(50, 110), 0xFFFFFF); // the red fill is gone
+        const QStringList bookFiles =
+            QDir(folder->file("books/own pictures")).entryList(QDir::Files);
+        QCOMPARE(bookFiles, QStringList{"own.bmp"});
+        QVERIFY(!QFile::exists(folder->file("temp.bmp")));
+    }
+
+    // Folders that cannot take the copy: nothing is written, own.bmp stays as it was and
+    // nothing is raised to the caller.
+    void failuresLeaveOwnPageAlone_data() {
+        QTest::addColumn<QString>("blocker"); // a plain file, or a folder, in the way
+        QTest::addColumn<bool>("asFolder");
+        QTest::newRow("colored pictures is a file") << "colored pictures" << false;
+        QTest::newRow("own.jpg is a folder") << "colored pictures/own pictures/own.jpg" << true;
+    }
+    void failuresLeaveOwnPageAlone() {
+        QFETCH(QString, blocker);
+        QFETCH(bool, asFolder);
+        const QString own = OwnPicturePath();
+        QVERIFY(QDir().mkpath(folder->file("books/own pictures")));
+        QVERIFY(lineArt(60, 40).save(own, "BMP"));
+        const QByteArray before = contents(own);
+        if (asFolder) {
+            QVERIFY(QDir().mkpath(folder->file(blocker)));
+        } else {
+            QVERIFY(QDir(folder->file(blocker)).removeRecursively());
+            writeFile(folder->file(blocker), "in the way");
+        }
+        QImage other(60, 40, QImage::Format_RGB32);
+        other.fill(Qt::white);
+        open(own, other); // a different page: a rewrite of own.bmp would show
+        m->SaveColoredPicture();
+        QCOMPARE(contents(own), before);
+        if (asFolder)
+            QVERIFY(filesUnder(colored("")).isEmpty());
+        else
+            QCOMPARE(contents(folder->file(blocker)), QByteArray("in the way"));
+    }
+};
+
+QTEST_MAIN(TestAutoSave)
+#include "tst_autosave.moc"

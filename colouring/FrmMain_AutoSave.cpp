@@ -12,24 +12,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace vb;
-
-namespace {
-
-// Writes the picture as a 24-bit BMP beside path and renames it over path, so the old
-// file stays whole when the write fails.
-void ReplaceWithPicture(const StdPicture& picture, const QString& path) {
-    if (picture.isEmpty()) Raise(ErrInvalidPicture);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        !picture.image().convertToFormat(QImage::Format_RGB888).save(&file, "BMP") ||
-        !file.commit())
-        Raise(ErrPathFileAccess);
-}
-
-} // namespace
 
 void FrmMain::SaveColoredPicture() {
     if (PicturePath.isEmpty()) return;
@@ -50,7 +34,7 @@ void FrmMain::SaveColoredPicture() {
         if (PicturePath == OwnPicturePath()) {
             // Drops the last stroke's red region fill; the outlines are the picture.
             tP->Cls();
-            ReplaceWithPicture(tP->Picture(), OwnPicturePath());
+            SavePicture(tP->Picture(), OwnPicturePath());
         }
     } catch (const VbError&) {
         // The child never hears of a failed save; the caller goes on as if it worked.

@@ -31,11 +31,12 @@ StdPicture LoadPicture(const QString& path) {
 
 void SavePicture(const StdPicture& picture, const QString& path) {
     if (picture.isEmpty()) Raise(ErrInvalidPicture);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) Raise(ErrPathFileAccess);
+    // Written beside the target and renamed over it: an old file survives a failed write.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) Raise(ErrPathFileAccess);
     // Qt writes BMP files with 24 bits per pixel for RGB888 images.
     const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);
-    if (!rgb.save(&file, "BMP")) Raise(ErrPathFileAccess);
+    if (!rgb.save(&file, "BMP") || !file.commit()) Raise(ErrPathFileAccess);
 }
 
 StdPicture LoadResPicture(int id, int kind) {

@@ -38,7 +38,8 @@ constexpr int vbResCursor = 2;
 // BMP, GIF or JPEG; "" gives the empty picture; a missing file raises 53, a file that is
 // not a picture raises 481.
 StdPicture LoadPicture(const QString& path);
-// Writes a 24-bit BMP file; an empty picture raises 481, a file that cannot be written 75.
+// Writes a 24-bit BMP file, replacing an old one only once the new one is whole; an empty
+// picture raises 481, a file that cannot be written 75.
 void SavePicture(const StdPicture& picture, const QString& path);
 // A bitmap (kind 0) or cursor (kind 2) of the program's own resources; an unknown id
 // raises 326 ("Resource with identifier not found").

@@ -1,0 +1,419 @@
+// The options window over real settings files: the first-run and bad-file branches of its
+// load, Okay's bytes and notices, the save failure, Cancel, and the folder link.
+
+#include "AppPath.h"
+#include "Settings.h"
+#include "Shell.h"
+#include "TestSupport.h"
+#include "frmFirstTime.h"
+#include "frmParentMessage.h"
+#include "frmParental.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+const QString BadFile = QStringLiteral(
+    "There was an error while trying to open the settings file.\r\n\r\nYou can attempt to create "
+    "a new settings file by filling out the next form and clicking OK. If that does not work, "
+    "reinstalling the application might fix the problem.");
+const QString SaveFailed = QStringLiteral(
+    "There was an error while trying to save the settings.\r\n\r\nMake sure the disk is not write "
+    "protected and there is enough space.");
+const QString EmptyPassword = QStringLiteral("You must enter a password in order to continue.");
+const QString AutoHide = QStringLiteral(
+    "You have chosen to auto-hide the parental buttons (small buttons on the top-left corner of "
+    "the screen). If you need to access them, you should place the mouse pointer over that area "
+    "for one second.");
+const QString FolderWarning = QStringLiteral(
+    "You are about to open the folder where all the pictures that have so far been colored are "
+    "stored. You are advised not to add or modify any of the pictures, however, you may delete "
+    "the pictures/folders as desired. Deleting pictures/folders will reset the picture, "
+    "returning them to their original Black and White state.");
+const QString FolderFailed = QStringLiteral(
+    "The Tintavale 'Colored pictures' folder could not be opened. It may not exist. If you have "
+    "problems saving pictures or continue to get this error, please reinstall The Tintavale.");
+
+// Root reads and writes whatever the permissions say; while this lives, file access is
+// checked as for the ordinary user 65534.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() {
+        if (geteuid() == 0) {
+            setfsgid(65534);
+            setfsuid(65534);
+        }
+    }
+    ~AsOrdinaryUser() {
+        if (geteuid() == 0) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+};
+
+// Steps run one after another, each as soon as its window shows, inside whatever modal
+// wait is current: a step that opens a further modal window does not hold up the next.
+class Script {
+public:
+    using Step = std::function<void()>;
+    // `log` receives what happened: "first run", every parent message's text, "options".
+    QStringList log;
+
+    // Each parent message: its text is logged and the given label pressed.
+    void answerMessage(bool cancel = false) {
+        add([] { return Forms::frmParentMessage().Visible(); },
+            [this, cancel] {
+                auto& pm = Forms::frmParentMessage();
+                log << pm.lMessage->Caption();
+                QLabel* button = cancel ? pm.lCancel : pm.lContinue;
+                testing::click(button, QPoint(2, 2));
+            });
+    }
+    void continueFirstRun() {
+        add([] { return Forms::frmFirstTime().Visible(); },
+            [this] {
+                log << "first run";
+                testing::click(Forms::frmFirstTime().Command1, QPoint(2, 2));
+            });
+    }
+    // Acts on the options window once it shows and no message is over it.
+    void onOptions(Step step) {
+        add([] { return Forms::frmParental().Visible() && !Forms::frmParentMessage().Visible(); },
+            std::move(step));
+    }
+    // Shows the options window and runs the steps; false when it did not close in time
+    // (then every modal window is closed, again and again, until the show returns).
+    bool run(int timeoutMs = 8000) {
+        tick();
+        QElapsedTimer clock;
+        clock.start();
+        bool timedOut = false;
+        QTimer guard;
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            if (clock.elapsed() < timeoutMs) return;
+            timedOut = true;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->isModal()) w->hide();
+        });
+        guard.start(50);
+        Forms::frmParental().Show(true);
+        if (timedOut) { // leave nothing behind for the next test
+            Forms::frmParentMessage().Unload();
+            Forms::frmFirstTime().Unload();
+            Forms::frmParental().Unload();
+        }
+        return !timedOut;
+    }
+    bool done() const { return steps_.isEmpty(); }
+
+private:
+    void add(std::function<bool()> ready, Step step) {
+        steps_.append({std::move(ready), std::move(step)});
+    }
+    void tick() {
+        if (steps_.isEmpty()) return;
+        QTimer::singleShot(5, &context_, [this] {
+            if (steps_.isEmpty() || !steps_.first().first()) return tick();
+            const Step step = steps_.takeFirst().second;
+            tick(); // before the step, which may wait in a modal window of its own
+            step();
+        });
+    }
+    QList<QPair<std::function<bool()>, Step>> steps_;
+    QObject context_; // pending steps die with the script
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+// The controls as "password|quit sound hide|speed|link".
+QString States() {
+    auto& p = Forms::frmParental();
+    QString speed;
+    for (int i = 0; i < 3; ++i)
+        if (p.Option1[i]->isChecked()) speed += QStringList{"fast", "medium", "slow"}[i];
+    return QStringLiteral("%1|%2%3%4|%5|%6")
+        .arg(p.Text1->text())
+        .arg(p.O[2]->Value())
+        .arg(p.Check1->Value())
+        .arg(p.Check2->Value())
+        .arg(speed)
+        .arg(p.Label3->isVisibleTo(p.pM) ? "link" : "no link");
+}
+
+// Types each character as a key press carrying its text (Qt's key helpers know only ASCII).
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void ClickCheck(QAbstractButton* b) {
+    testing::click(b, QPoint(6, b->height() / 2));
+}
+
+} // namespace
+
+class TestFrmParental : public QObject {
+    Q_OBJECT
+private slots:
+    void loadBranches_data() {
+        QTest::addColumn<QString>("kind"); // "none", "file", "denied", "folder"
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("before"); // what came before the options window
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<bool>("cancelEnds");
+        const QStringList bad{BadFile};
+        QTest::newRow("first run")
+            << "none" << QByteArray() << QStringList{"first run"} << "|010|medium|no link" << false;
+        QTest::newRow("good file") << "file" << QByteArray("pw\r\n 1 \r\n 0 \r\n 1 \r\n10\r\n")
+                                   << QStringList{} << "pw|101|slow|link" << false;
+        QTest::newRow("greyed box") << "file" << QByteArray("pw\r\n2\r\n1.9\r\n0\r\n2.5\r\n")
+                                    << QStringList{} << "pw|210|fast|link" << false;
+        QTest::newRow("four lines") << "file" << QByteArray("pw\r\n1\r\n0\r\n1\r\n") << bad
+                                    << "pw|101|medium|no link" << true;
+        QTest::newRow("letters on line 3") << "file" << QByteArray("pw\r\n1\r\non\r\n1\r\n4\r\n")
+                                           << bad << "pw|110|medium|no link" << true;
+        QTest::newRow("7 on line 5") << "file" << QByteArray("pw\r\n1\r\n0\r\n1\r\n7\r\n") << bad
+                                     << "pw|101|medium|no link" << true;
+        QTest::newRow("huge line") << "file"
+                                   << "pw\r\n" + QByteArray(4 << 20, '5') + "\r\n1\r\n0\r\n4\r\n"
+                                   << bad << "pw|010|medium|no link" << true;
+        QTest::newRow("invalid UTF-8") << "file" << QByteArray("pw\r\n\xc3\x28\r\n1\r\n0\r\n4\r\n")
+                                       << bad << "pw|010|medium|no link" << true;
+        QTest::newRow("NUL bytes") << "file" << QByteArray("pw\r\n1\r\n\0\0\r\n0\r\n4\r\n", 17)
+                                   << bad << "pw|110|medium|no link" << true;
+        QTest::newRow("permission denied") << "denied" << QByteArray("pw\r\n1\r\n1\r\n1\r\n2\r\n")
+                                           << bad << "|010|medium|no link" << true;
+        // A folder is not found by the directory search: the run counts as a first run.
+        QTest::newRow("folder named Settings.txt")
+            << "folder" << QByteArray() << QStringList{"first run"} << "|010|medium|no link"
+            << false;
+    }
+    void loadBranches() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, before);
+        QFETCH(QString, states);
+        QFETCH(bool, cancelEnds);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        const QString path = folder.file("Settings.txt");
+        if (kind == "file" || kind == "denied") WriteFile(path, bytes);
+        if (kind == "denied") {
+            QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7755));
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+        if (kind == "folder") QVERIFY(QDir(folder.path()).mkdir("Settings.txt"));
+
+        Script script;
+        if (before.contains("first run")) script.continueFirstRun();
+        if (before.contains(BadFile)) script.answerMessage();
+        QString shown;
+        script.onOptions([&] {
+            script.log << "options";
+            shown = States();
+            testing::click(Forms::frmParental().Lab[1], QPoint(2, 2)); // Cancel
+        });
+        {
+            std::optional<AsOrdinaryUser> user;
+            if (kind == "denied") user.emplace();
+            QVERIFY(script.run());
+        }
+        QVERIFY(script.done());
+        QCOMPARE(script.log, before + QStringList{"options"});
+        QCOMPARE(shown, states);
+        QCOMPARE(ends.count(), cancelEnds ? 1 : 0);
+        QVERIFY(!Forms::frmParental().IsLoaded());
+        QVERIFY(!Forms::frmParental().OKclicked);
+        // Cancel writes nothing.
+        if (kind == "file") QCOMPARE(ReadFile(path), bytes);
+        if (kind == "none") QVERIFY(!QFile::exists(path));
+    }
+
+    void okay_data() {
+        QTest::addColumn<QByteArray>("start"); // "" for no file
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray good = "pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        QTest::newRow("first run, quitting free, fast")
+            << QByteArray() << "secret" << QStringList{"quit", "fast"} << QStringList{}
+            << QByteArray("secret\r\n 1 \r\n 1 \r\n 0 \r\n2\r\n");
+        QTest::newRow("sounds off, slow")
+            << good << "" << QStringList{"sound", "slow"} << QStringList{}
+            << QByteArray("pw\r\n 0 \r\n 0 \r\n 0 \r\n10\r\n");
+        QTest::newRow("auto-hide newly ticked")
+            << good << "" << QStringList{"hide"} << QStringList{AutoHide}
+            << QByteArray("pw\r\n 0 \r\n 1 \r\n 1 \r\n4\r\n");
+        QTest::newRow("auto-hide left ticked")
+            << QByteArray("pw\r\n0\r\n1\r\n1\r\n4\r\n") << "" << QStringList{} << QStringList{}
+            << QByteArray("pw\r\n 0 \r\n 1 \r\n 1 \r\n4\r\n");
+        QTest::newRow("greyed box written back")
+            << QByteArray("pw\r\n2\r\n2\r\n0\r\n4\r\n") << "" << QStringList{} << QStringList{}
+            << QByteArray("pw\r\n 2 \r\n 2 \r\n 0 \r\n4\r\n");
+        QTest::newRow("greyed box clicked ticks it")
+            << QByteArray("pw\r\n2\r\n1\r\n0\r\n4\r\n") << "" << QStringList{"quit"}
+            << QStringList{} << QByteArray("pw\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("one blank password") << QByteArray() << " " << QStringList{} << QStringList{}
+                                            << QByteArray(" \r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("only Latin-1 can be typed")
+            << QByteArray() << QString::fromUtf8("caf\xc3\xa9\xe2\x82\xac") << QStringList{}
+            << QStringList{} << QByteArray("caf\xe9\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("empty password refused")
+            << QByteArray() << "" << QStringList{"hide"} << QStringList{EmptyPassword}
+            << QByteArray("<none>");
+        QTest::newRow("bad file replaced")
+            << QByteArray("pw\r\n1\r\n") << "" << QStringList{} << QStringList{BadFile}
+            << QByteArray("pw\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
+    }
+    void okay() {
+        QFETCH(QByteArray, start);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, messages);
+        QFETCH(QByteArray, written);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        const QString path = folder.file("Settings.txt");
+        if (!start.isEmpty()) WriteFile(path, start);
+        const bool refused = messages.contains(EmptyPassword);
+
+        Script script;
+        if (start.isEmpty()) script.continueFirstRun();
+        if (messages.contains(BadFile)) script.answerMessage();
+        bool focusInPassword = false;
+        script.onOptions([&] {
+            auto& p = Forms::frmParental();
+            Type(p.Text1, typed);
+            for (const QString& c : clicks) {
+                if (c == "quit") ClickCheck(p.O[2]);
+                if (c == "sound") ClickCheck(p.Check1);
+                if (c == "hide") ClickCheck(p.Check2);
+                if (c == "fast") ClickCheck(p.Option1[0]);
+                if (c == "slow") ClickCheck(p.Option1[2]);
+            }
+            testing::click(p.Lab[0], QPoint(2, 2)); // Okay
+        });
+        for (const QString& m : messages)
+            if (m != BadFile) script.answerMessage();
+        if (refused) {
+            script.onOptions([&] {
+                auto& p = Forms::frmParental();
+                focusInPassword = p.Me()->focusWidget() == p.Text1;
+                testing::click(p.Lab[1], QPoint(2, 2)); // Cancel
+            });
+        }
+        QVERIFY(script.run());
+        QVERIFY(script.done());
+        QStringList expectLog = messages;
+        if (start.isEmpty()) expectLog.prepend("first run");
+        QCOMPARE(script.log, expectLog);
+        QCOMPARE(ReadFile(path), written);
+        QCOMPARE(Forms::frmParental().OKclicked, !refused);
+        QCOMPARE(focusInPassword, refused);
+        QCOMPARE(ends.count(), 0);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+                 QFile::exists(path) ? QStringList{"Settings.txt"} : QStringList{});
+    }
+
+    // The program folder cannot take the temporary file: the message, the window stays,
+    // and the old file is untouched.
+    void saveFailureKeepsOldFile() {
+        testing::ProgramFolder folder;
+        const QString path = folder.file("Settings.txt");
+        const QByteArray old = "pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        WriteFile(path, old);
+        if (geteuid() == 0) {
+            QVERIFY(chown(qPrintable(folder.path()), 65534, 65534) == 0);
+            QVERIFY(chown(qPrintable(path), 65534, 65534) == 0);
+        }
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        QVERIFY(
+            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+        Script script;
+        bool stillOpen = false;
+        script.onOptions([&] {
+            Type(Forms::frmParental().Text1, "new");
+            testing::click(Forms::frmParental().Lab[0], QPoint(2, 2));
+        });
+        script.answerMessage();
+        script.onOptions([&] {
+            stillOpen = true;
+            testing::click(Forms::frmParental().Lab[1], QPoint(2, 2));
+        });
+        {
+            AsOrdinaryUser user;
+            QVERIFY(script.run());
+        }
+        QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7700));
+        QCOMPARE(script.log, QStringList{SaveFailed});
+        QVERIFY(stillOpen);
+        QVERIFY(!Forms::frmParental().OKclicked);
+        QCOMPARE(ReadFile(path), old);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Settings.txt"});
+    }
+
+    void folderLink_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<bool>("openerSucceeds");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<bool>("failure");
+        QTest::newRow("opened") << false << true << true << true << false;
+        QTest::newRow("parents cancel") << true << true << true << false << false;
+        QTest::newRow("nothing can open it") << false << true << false << true << true;
+        QTest::newRow("folder missing") << false << false << true << false << true;
+    }
+    void folderLink() {
+        QFETCH(bool, cancel);
+        QFETCH(bool, folderExists);
+        QFETCH(bool, openerSucceeds);
+        QFETCH(bool, opened);
+        QFETCH(bool, failure);
+        testing::ProgramFolder folder;
+        WriteFile(folder.file("Settings.txt"), "pw\r\n0\r\n1\r\n0\r\n4\r\n");
+        if (folderExists) QVERIFY(QDir(folder.path()).mkdir("colored pictures"));
+        QStringList urls;
+        vb::SetShellOpener([&](const QUrl& url) {
+            urls << url.toLocalFile();
+            return openerSucceeds;
+        });
+
+        Script script;
+        script.onOptions([] { testing::click(Forms::frmParental().Label3, QPoint(2, 2)); });
+        script.answerMessage(cancel);
+        if (failure) script.answerMessage();
+        script.onOptions([] { testing::click(Forms::frmParental().Lab[1], QPoint(2, 2)); });
+        const bool closed = script.run();
+        vb::SetShellOpener(nullptr);
+        QVERIFY(closed);
+        QStringList expect{FolderWarning};
+        if (failure) expect << FolderFailed;
+        QCOMPARE(script.log, expect);
+        QCOMPARE(urls, opened ? QStringList{folder.file("colored pictures")} : QStringList{});
+    }
+};
+
+QTEST_MAIN(TestFrmParental)
+#include "tst_frmParental.moc"

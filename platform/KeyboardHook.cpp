@@ -1,6 +1,7 @@
 #include "KeyboardHook.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
@@ -17,170 +18,64 @@
 
 namespace vb {
 
+namespace {
+
+// Keys whose code no range gives; punctuation and the shifted digits go by the keys that
+// carry them on a US keyboard.
+const QHash<int, uint32_t>& namedKeys() {
+    // clang-format off
+    static const QHash<int, uint32_t> keys = {
+        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09}, {Qt::Key_Backtab, 0x09},
+        {Qt::Key_Clear, 0x0C}, {Qt::Key_Return, 0x0D}, {Qt::Key_Enter, 0x0D},
+        {Qt::Key_Shift, VK_SHIFT}, {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU},
+        {Qt::Key_AltGr, VK_MENU}, {Qt::Key_Pause, 0x13}, {Qt::Key_CapsLock, 0x14},
+        {Qt::Key_Escape, 0x1B}, {Qt::Key_Space, 0x20}, {Qt::Key_PageUp, 0x21},
+        {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23}, {Qt::Key_Home, 0x24}, {Qt::Key_Left, 0x25},
+        {Qt::Key_Up, 0x26}, {Qt::Key_Right, 0x27}, {Qt::Key_Down, 0x28}, {Qt::Key_Select, 0x29},
+        {Qt::Key_Printer, 0x2A}, {Qt::Key_Execute, 0x2B}, {Qt::Key_Print, 0x2C},
+        {Qt::Key_SysReq, 0x2C}, {Qt::Key_Insert, 0x2D}, {Qt::Key_Delete, 0x2E},
+        {Qt::Key_Help, 0x2F}, {Qt::Key_Meta, VK_LWIN}, {Qt::Key_Super_L, VK_LWIN},
+        {Qt::Key_Super_R, VK_RWIN}, {Qt::Key_Menu, VK_APPS}, {Qt::Key_Sleep, 0x5F},
+        {Qt::Key_NumLock, 0x90}, {Qt::Key_ScrollLock, 0x91}, {Qt::Key_VolumeMute, 0xAD},
+        {Qt::Key_VolumeDown, 0xAE}, {Qt::Key_VolumeUp, 0xAF}, {Qt::Key_MediaNext, 0xB0},
+        {Qt::Key_MediaPrevious, 0xB1}, {Qt::Key_MediaStop, 0xB2}, {Qt::Key_MediaPlay, 0xB3},
+        {Qt::Key_MediaTogglePlayPause, 0xB3}, {Qt::Key_ParenRight, 0x30}, {Qt::Key_Exclam, 0x31},
+        {Qt::Key_At, 0x32}, {Qt::Key_NumberSign, 0x33}, {Qt::Key_Dollar, 0x34},
+        {Qt::Key_Percent, 0x35}, {Qt::Key_AsciiCircum, 0x36}, {Qt::Key_Ampersand, 0x37},
+        {Qt::Key_Asterisk, 0x38}, {Qt::Key_ParenLeft, 0x39}, {Qt::Key_Semicolon, 0xBA},
+        {Qt::Key_Colon, 0xBA}, {Qt::Key_Equal, 0xBB}, {Qt::Key_Plus, 0xBB}, {Qt::Key_Comma, 0xBC},
+        {Qt::Key_Less, 0xBC}, {Qt::Key_Minus, 0xBD}, {Qt::Key_Underscore, 0xBD},
+        {Qt::Key_Period, 0xBE}, {Qt::Key_Greater, 0xBE}, {Qt::Key_Slash, 0xBF},
+        {Qt::Key_Question, 0xBF}, {Qt::Key_QuoteLeft, 0xC0}, {Qt::Key_AsciiTilde, 0xC0},
+        {Qt::Key_BracketLeft, 0xDB}, {Qt::Key_BraceLeft, 0xDB}, {Qt::Key_Backslash, 0xDC},
+        {Qt::Key_Bar, 0xDC}, {Qt::Key_BracketRight, 0xDD}, {Qt::Key_BraceRight, 0xDD},
+        {Qt::Key_Apostrophe, 0xDE}, {Qt::Key_QuoteDbl, 0xDE},
+    };
+    // clang-format on
+    return keys;
+}
+
+const QHash<int, uint32_t>& keypadKeys() {
+    // clang-format off
+    static const QHash<int, uint32_t> keys = {
+        {Qt::Key_Asterisk, 0x6A}, {Qt::Key_Plus, 0x6B}, {Qt::Key_Minus, 0x6D},
+        {Qt::Key_Period, 0x6E}, {Qt::Key_Comma, 0x6E}, {Qt::Key_Slash, 0x6F},
+    };
+    // clang-format on
+    return keys;
+}
+
+} // namespace
+
 uint32_t VirtualKey(int key, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
         if (key >= Qt::Key_0 && key <= Qt::Key_9) return 0x60 + uint32_t(key - Qt::Key_0);
-        switch (key) {
-        case Qt::Key_Asterisk:
-            return 0x6A;
-        case Qt::Key_Plus:
-            return 0x6B;
-        case Qt::Key_Minus:
-            return 0x6D;
-        case Qt::Key_Period:
-        case Qt::Key_Comma:
-            return 0x6E;
-        case Qt::Key_Slash:
-            return 0x6F;
-        default:
-            break;
-        }
+        if (keypadKeys().contains(key)) return keypadKeys().value(key);
     }
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return 0x41 + uint32_t(key - Qt::Key_A);
     if (key >= Qt::Key_0 && key <= Qt::Key_9) return 0x30 + uint32_t(key - Qt::Key_0);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + uint32_t(key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 0x08;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 0x09;
-    case Qt::Key_Clear:
-        return 0x0C;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 0x0D;
-    case Qt::Key_Shift:
-        return VK_SHIFT;
-    case Qt::Key_Control:
-        return VK_CONTROL;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return VK_MENU;
-    case Qt::Key_Pause:
-        return 0x13;
-    case Qt::Key_CapsLock:
-        return 0x14;
-    case Qt::Key_Escape:
-        return 0x1B;
-    case Qt::Key_Space:
-        return 0x20;
-    case Qt::Key_PageUp:
-        return 0x21;
-    case Qt::Key_PageDown:
-        return 0x22;
-    case Qt::Key_End:
-        return 0x23;
-    case Qt::Key_Home:
-        return 0x24;
-    case Qt::Key_Left:
-        return 0x25;
-    case Qt::Key_Up:
-        return 0x26;
-    case Qt::Key_Right:
-        return 0x27;
-    case Qt::Key_Down:
-        return 0x28;
-    case Qt::Key_Select:
-        return 0x29;
-    case Qt::Key_Printer:
-        return 0x2A;
-    case Qt::Key_Execute:
-        return 0x2B;
-    case Qt::Key_Print:
-    case Qt::Key_SysReq:
-        return 0x2C;
-    case Qt::Key_Insert:
-        return 0x2D;
-    case Qt::Key_Delete:
-        return 0x2E;
-    case Qt::Key_Help:
-        return 0x2F;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-        return VK_LWIN;
-    case Qt::Key_Super_R:
-        return VK_RWIN;
-    case Qt::Key_Menu:
-        return VK_APPS;
-    case Qt::Key_Sleep:
-        return 0x5F;
-    case Qt::Key_NumLock:
-        return 0x90;
-    case Qt::Key_ScrollLock:
-        return 0x91;
-    case Qt::Key_VolumeMute:
-        return 0xAD;
-    case Qt::Key_VolumeDown:
-        return 0xAE;
-    case Qt::Key_VolumeUp:
-        return 0xAF;
-    case Qt::Key_MediaNext:
-        return 0xB0;
-    case Qt::Key_MediaPrevious:
-        return 0xB1;
-    case Qt::Key_MediaStop:
-        return 0xB2;
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaTogglePlayPause:
-        return 0xB3;
-    // Punctuation and the shifted digits by the keys that carry them on a US keyboard.
-    case Qt::Key_ParenRight:
-        return 0x30;
-    case Qt::Key_Exclam:
-        return 0x31;
-    case Qt::Key_At:
-        return 0x32;
-    case Qt::Key_NumberSign:
-        return 0x33;
-    case Qt::Key_Dollar:
-        return 0x34;
-    case Qt::Key_Percent:
-        return 0x35;
-    case Qt::Key_AsciiCircum:
-        return 0x36;
-    case Qt::Key_Ampersand:
-        return 0x37;
-    case Qt::Key_Asterisk:
-        return 0x38;
-    case Qt::Key_ParenLeft:
-        return 0x39;
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon:
-        return 0xBA;
-    case Qt::Key_Equal:
-    case Qt::Key_Plus:
-        return 0xBB;
-    case Qt::Key_Comma:
-    case Qt::Key_Less:
-        return 0xBC;
-    case Qt::Key_Minus:
-    case Qt::Key_Underscore:
-        return 0xBD;
-    case Qt::Key_Period:
-    case Qt::Key_Greater:
-        return 0xBE;
-    case Qt::Key_Slash:
-    case Qt::Key_Question:
-        return 0xBF;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde:
-        return 0xC0;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft:
-        return 0xDB;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar:
-        return 0xDC;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight:
-        return 0xDD;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl:
-        return 0xDE;
-    default:
-        return 0;
-    }
+    return namedKeys().value(key, 0);
 }
 
 namespace {

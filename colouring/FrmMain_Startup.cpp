@@ -12,6 +12,7 @@
 #include "frmParentMessage.h"
 #include "frmParental.h"
 #include "mMain.h"
+#include "mMain_Keyboard.h"
 #include "pButton.h"
 
 #include <QDir>
@@ -275,7 +276,9 @@ void FrmMain::Form_Load() {
         // 15.3, 15.4 Loaded, and the whole screen.
         Loaded = true;
         Move(0, 0, W, H);
-        // 15.5 (the keyboard lock) and 15.6 (the first picture) join when those parts do.
+        // 15.5 The keyboard lock, once for the whole run; without it the program still runs.
+        KeyboardHook = SetWindowsHookExA(13, KeyboardHookProc, nullptr, 0);
+        // 15.6 (the first picture) joins when that part does.
     } else {
         Loaded = true;
         if (Tool != 3) Pc->show();
@@ -307,8 +310,4 @@ void FrmMain::SetButtonFaces() {
     skipOnError([&] { c[2]->setEnabled(false); });
     skipOnError([&] { c[3]->setPressed(false); });
     skipOnError([&] { c[3]->setEnabled(false); });
-}
-
-void FrmMain::Form_Unload(int16_t& Cancel) {
-    Q_UNUSED(Cancel);
 }

@@ -1,0 +1,165 @@
+// The colouring window's unload step: timers off, buffers released, the other windows
+// unloaded in order (only those loaded), the keyboard lock removed, one end of the program.
+
+#include "FrmMain.h"
+#include "KeyRig.h"
+#include "KeyboardHook.h"
+#include "Screen.h"
+#include "TestSupport.h"
+#include "frmFirstTime.h"
+#include "frmMessage.h"
+#include "frmParentMessage.h"
+#include "frmParental.h"
+#include "mMain_Keyboard.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+struct Window {
+    QString name;
+    Form* form;
+};
+
+QList<Window> otherWindows() {
+    return {{"frmMessage", &Forms::frmMessage()},
+            {"frmParentMessage", &Forms::frmParentMessage()},
+            {"frmParental", &Forms::frmParental()},
+            {"frmFirstTime", &Forms::frmFirstTime()}};
+}
+
+// The colouring window loaded as at start, with any modal window of the start-up closed.
+FrmMain& loadMain(const testing::ProgramFolder& folder) {
+    QFile f(folder.file("Settings.txt"));
+    if (f.open(QIODevice::WriteOnly)) f.write("pw\r\n1\r\n0\r\n0\r\n4\r\n");
+    f.close();
+    FrmMain& m = Forms::FrmMain();
+    m.Loaded = false;
+    testing::whileModal([&] { m.Load(); },
+                        [] {
+                            for (QWidget* w : QApplication::topLevelWidgets())
+                                if (w->isVisible() && w->isModal()) w->hide();
+                        });
+    return m;
+}
+
+// Whether a Ctrl stroke still gets to a window of the program.
+bool ctrlReachesWindows() {
+    testing::KeyRecorder window;
+    testing::sendKeys(window.windowHandle(), "+Ctrl -Ctrl@C");
+    return !window.got.isEmpty();
+}
+
+} // namespace
+
+class TestShutdown : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { Screen::Override(QSize(1024, 768), 32); }
+    void cleanup() {
+        testing::EndRecorder ends;
+        for (const Window& w : otherWindows()) w.form->Unload();
+        Forms::FrmMain().Unload();
+        Screen::Override(QSize(), 0);
+    }
+
+    void unloadStep_data() {
+        QTest::addColumn<QStringList>("loaded");
+        QTest::addColumn<bool>("pictureOpen");
+        QTest::newRow("quit before any picture, no other window") << QStringList() << false;
+        QTest::newRow("every window loaded, a picture open")
+            << QStringList{"frmFirstTime", "frmParental", "frmParentMessage", "frmMessage"} << true;
+        QTest::newRow("the message window only") << QStringList{"frmMessage"} << true;
+        QTest::newRow("options and first-run windows")
+            << QStringList{"frmFirstTime", "frmParental"} << false;
+    }
+    void unloadStep() {
+        QFETCH(QStringList, loaded);
+        QFETCH(bool, pictureOpen);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        FrmMain& m = loadMain(folder);
+        QVERIFY(m.IsLoaded());
+        QVERIFY(m.KeyboardHook != 0);
+        QVERIFY(!ctrlReachesWindows());
+
+        for (const Window& w : otherWindows())
+            if (loaded.contains(w.name)) w.form->Load();
+        if (pictureOpen) {
+            m.CanvasDib = std::make_unique<cNDib>();
+            m.RegionMask = std::make_unique<cNDib>();
+            m.LineArtDib = std::make_unique<cNDib>();
+        }
+        m.Timer1->setEnabled(true);
+        m.tMusic->setEnabled(true);
+        QPointer<Timer> timer1 = m.Timer1, tMusic = m.tMusic;
+
+        // What each window's unload finds: timers off, the lock still on, no end yet.
+        QStringList events;
+        QList<QMetaObject::Connection> watches;
+        for (const Window& w : otherWindows()) {
+            watches << connect(w.form, &Form::loaded, [&events, w] { events << "load " + w.name; });
+            watches << connect(w.form, &Form::unloaded, [&, w] {
+                events << QString("%1 timers %2 lock %3 ends %4")
+                              .arg(w.name)
+                              .arg(timer1 && (timer1->Enabled() || tMusic->Enabled()) ? "on"
+                                                                                      : "off")
+                              .arg(ctrlReachesWindows() ? "off" : "on")
+                              .arg(ends.count());
+            });
+        }
+        m.Unload();
+        for (const auto& c : watches) disconnect(c);
+
+        QStringList expected;
+        for (const Window& w : otherWindows())
+            if (loaded.contains(w.name)) expected << w.name + " timers off lock on ends 0";
+        QCOMPARE(events, expected);
+        QVERIFY(!m.IsLoaded());
+        for (const Window& w : otherWindows()) QVERIFY(!w.form->IsLoaded());
+        QVERIFY(timer1 && !timer1->Enabled());
+        QVERIFY(tMusic && !tMusic->Enabled());
+        QVERIFY(!m.CanvasDib && !m.RegionMask && !m.LineArtDib);
+        QCOMPARE(int(m.BubbleSprites.size()), 44);
+        for (const auto& sprite : m.BubbleSprites) QVERIFY(!sprite);
+        QVERIFY(ctrlReachesWindows());
+        QCOMPARE(ends.count(), 1);
+    }
+
+    void theLockIsInstalledOnceAndRemovedOnce() {
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        FrmMain& m = loadMain(folder);
+        const int32_t hook = m.KeyboardHook;
+        QVERIFY(hook != 0);
+        // The options window's confirmation runs the load step again: no second lock.
+        m.Form_Load();
+        QCOMPARE(m.KeyboardHook, hook);
+        m.Unload();
+        QVERIFY(ctrlReachesWindows());
+        QCOMPARE(ends.count(), 1);
+    }
+
+    void withoutALockNothingIsRemoved() {
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        FrmMain& m = loadMain(folder);
+        QVERIFY(UnhookWindowsHookEx(m.KeyboardHook));
+        m.KeyboardHook = 0;
+        // Some other lock, not the window's: the unload leaves it alone.
+        const int32_t other = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHookProc, nullptr, 0);
+        QVERIFY(other != 0);
+        m.Unload();
+        QCOMPARE(ends.count(), 1);
+        QVERIFY(!ctrlReachesWindows());
+        QVERIFY(UnhookWindowsHookEx(other));
+        QVERIFY(ctrlReachesWindows());
+    }
+};
+
+QTEST_MAIN(TestShutdown)
+#include "tst_shutdown.moc"

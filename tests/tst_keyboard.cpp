@@ -182,27 +182,6 @@ private slots:
         QCOMPARE(KeyboardHookProc(nCode, message, address), result);
     }
 
-    void theDecision_data() {
-        QTest::addColumn<uint>("vk");
-        QTest::addColumn<uint>("flags");
-        QTest::addColumn<bool>("ctrlHeld");
-        QTest::addColumn<bool>("swallowed");
-        for (uint key : {0x10u, 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0x5Du})
-            QTest::addRow("key %02X", key) << key << 0u << false << true;
-        QTest::newRow("neighbour 0x13") << 0x13u << 0u << false << false;
-        QTest::newRow("neighbour 0x5E") << 0x5Eu << 0u << false << false;
-        QTest::newRow("Ctrl held") << 0x41u << 0u << true << true;
-        QTest::newRow("Alt flag") << 0x73u << 0x20u << false << true;
-        QTest::newRow("other flags") << 0x41u << 0x91u << false << false;
-    }
-    void theDecision() {
-        QFETCH(uint, vk);
-        QFETCH(uint, flags);
-        QFETCH(bool, ctrlHeld);
-        QFETCH(bool, swallowed);
-        QCOMPARE(LockSwallows(vk, flags, ctrlHeld), swallowed);
-    }
-
     void failedInstallationLeavesNoLock() {
         testing::KeyRecorder window;
         QCOMPARE(SetWindowsHookExA(2, KeyboardHookProc, nullptr, 0), 0); // not low-level

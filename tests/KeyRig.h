@@ -17,11 +17,11 @@ namespace testing {
 
 inline int keyByName(const QString& name) {
     static const QHash<QString, int> named = {
-        {"Shift", Qt::Key_Shift},    {"Ctrl", Qt::Key_Control},        {"Alt", Qt::Key_Alt},
-        {"SuperL", Qt::Key_Super_L}, {"SuperR", Qt::Key_Super_R},      {"Meta", Qt::Key_Meta},
-        {"Menu", Qt::Key_Menu},      {"Return", Qt::Key_Return},       {"Escape", Qt::Key_Escape},
-        {"Tab", Qt::Key_Tab},        {"Space", Qt::Key_Space},         {"Left", Qt::Key_Left},
-        {"Exclam", Qt::Key_Exclam},  {"Backspace", Qt::Key_Backspace},
+        {"Shift", Qt::Key_Shift},    {"Ctrl", Qt::Key_Control},   {"Alt", Qt::Key_Alt},
+        {"SuperL", Qt::Key_Super_L}, {"SuperR", Qt::Key_Super_R}, {"Meta", Qt::Key_Meta},
+        {"Menu", Qt::Key_Menu},      {"Return", Qt::Key_Return},  {"Escape", Qt::Key_Escape},
+        {"Tab", Qt::Key_Tab},        {"Space", Qt::Key_Space},    {"Left", Qt::Key_Left},
+        {"Exclam", Qt::Key_Exclam},
     };
     if (named.contains(name)) return named.value(name);
     const QKeySequence seq = QKeySequence::fromString(name);

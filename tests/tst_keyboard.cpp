@@ -101,7 +101,8 @@ private slots:
         QCOMPARE(window.got.join(' '), reached);
     }
 
-    // The records the procedures are handed, and what goes on down the chain.
+    // The records the procedures are handed: the messages, the flags, and key codes that
+    // the lock's own key list does not already cover.
     void recordsOfTheKeys_data() {
         QTest::addColumn<QString>("stroke");
         QTest::addColumn<uint>("vk");
@@ -113,15 +114,8 @@ private slots:
         QTest::newRow("F4 with Alt up") << "-F4@A" << 0x73u << 0x105u << 0xA0u;
         QTest::newRow("F10 alone is a system key") << "+F10" << 0x79u << 0x104u << 0u;
         QTest::newRow("Alt") << "+Alt" << 0x12u << 0x104u << 0x20u;
-        QTest::newRow("Shift") << "+Shift" << 0x10u << 0x100u << 0u;
-        QTest::newRow("Ctrl") << "+Ctrl" << 0x11u << 0x100u << 0u;
-        QTest::newRow("right Windows key") << "+SuperR" << 0x5Cu << 0x100u << 0u;
-        QTest::newRow("Apps key") << "+Menu" << 0x5Du << 0x100u << 0u;
         QTest::newRow("keypad 5") << "+5@K" << 0x65u << 0x100u << 0u;
         QTest::newRow("shifted 1") << "+Exclam@S" << 0x31u << 0x100u << 0u;
-        QTest::newRow("Return") << "+Return" << 0x0Du << 0x100u << 0u;
-        QTest::newRow("Escape") << "+Escape" << 0x1Bu << 0x100u << 0u;
-        QTest::newRow("Backspace") << "+Backspace" << 0x08u << 0x100u << 0u;
     }
     void recordsOfTheKeys() {
         QFETCH(QString, stroke);

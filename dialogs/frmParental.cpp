@@ -78,7 +78,6 @@ void frmParental::CreateControls(PictureArea* window) {
     Check2 = check("Auto-hide parental buttons", 240, 1080, 2775, 375,
                    " Ticking this box will cause The Tintavale to hide the quit, save, print, "
                    "settings and help options when they are not in use");
-    for (CheckBox* c : {Check1, O[2], Check2}) c->setCursor(Qt::ArrowCursor);
 
     Label1[0] = label("Bubble speed:", 240, 1680, 1335, 375);
     const char* speeds[] = {"Fast", "Medium", "Slow"};

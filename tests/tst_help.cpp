@@ -1,0 +1,313 @@
+// The help viewer and the help opener: topics of the staged Help.chm with their titles,
+// pages, pictures and links, the cases that open nothing, which window shows a second
+// topic, and the parents' message when the help file is missing.
+
+#include "ChmFile.h"
+#include "HelpWindow.h"
+#include "HtmlHelp.h"
+#include "Shell.h"
+#include "ShowHelpTopic.h"
+#include "TestSupport.h"
+#include "frmParentMessage.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+const QString kStagedHelp = QStringLiteral(TV_PROGRAM_DIR "/Help.chm");
+
+HelpWindow* windowOf(intptr_t handle) {
+    return reinterpret_cast<HelpWindow*>(handle);
+}
+
+QList<HelpWindow*> openHelpWindows() {
+    QList<HelpWindow*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* h = qobject_cast<HelpWindow*>(w); h && h->isVisible()) out << h;
+    return out;
+}
+
+void closeHelpWindows() {
+    for (HelpWindow* h : openHelpWindows()) h->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Clicks Continue on the parents' message as soon as it shows, remembering its text.
+class MessageReader : public QObject {
+public:
+    QStringList seen;
+    MessageReader() {
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            if (!Forms::frmParentMessage().Visible()) return;
+            seen << Forms::frmParentMessage().lMessage->Caption();
+            Forms::frmParentMessage().lContinue_Click();
+        });
+        timer_.start(20);
+    }
+
+private:
+    QTimer timer_;
+};
+
+} // namespace
+
+class TestHelp : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY2(QFile::exists(kStagedHelp), qPrintable(kStagedHelp)); }
+    void cleanup() {
+        closeHelpWindows();
+        SetShellOpener(nullptr);
+    }
+
+    void contentsOfASitemap() {
+        const QByteArray hhc =
+            "<HTML><BODY><OBJECT type=\"text/site properties\"><param name=\"X\" value=\"1\">"
+            "</OBJECT><UL>\n"
+            "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Start\">"
+            "<param name=\"Local\" value=\"index.htm\"></OBJECT>\n"
+            "<li><object type=\"text/sitemap\"><PARAM NAME=\"name\" VALUE=\"Mum &amp; Dad\">"
+            "</object>\n<ul><li><object type=\"text/sitemap\"><param name=\"Name\" "
+            "value=\"Packs\"><param name=\"Local\" value=\"new pictures.htm#two\"></object>"
+            "</ul>\n<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Licence\">"
+            "<param name=\"Local\" value=\"a/l.htm\"></OBJECT></UL></BODY></HTML>";
+        const std::vector<ContentsEntry> e = ParseContents(hhc);
+        QCOMPARE(int(e.size()), 4);
+        const QStringList names{e[0].Name, e[1].Name, e[2].Name, e[3].Name};
+        QCOMPARE(names, QStringList({"Start", "Mum & Dad", "Packs", "Licence"}));
+        QCOMPARE(e[1].Local, QString());
+        QCOMPARE(e[2].Local, QString("new pictures.htm#two"));
+        QCOMPARE(QList<int>({e[0].Level, e[1].Level, e[2].Level, e[3].Level}),
+                 QList<int>({0, 0, 1, 0}));
+    }
+
+    void topicsOfTheStagedHelpFile_data() {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("licence") << "license_agreement.htm"
+                                 << "license_agreement.htm"
+                                 << "License agreement"
+                                 << "provided as it is";
+        QTest::newRow("picture packs, name with a blank")
+            << "new pictures.htm"
+            << "new pictures.htm"
+            << "Adding new pictures"
+            << "https://www.example.org/thetintavale/downloads_pp.htm";
+        QTest::newRow("options") << "parents_options.htm"
+                                 << "parents_options.htm"
+                                 << "The parents' options and password"
+                                 << "Allow quitting without permission";
+        QTest::newRow("no topic: the start page") << ""
+                                                  << "index.htm"
+                                                  << "Welcome to The Tintavale"
+                                                  << "colors the picture in";
+        QTest::newRow("letter case ignored, leading slash, anchor") << "/NEW PICTURES.HTM#x"
+                                                                    << "NEW PICTURES.HTM"
+                                                                    << "Adding new pictures"
+                                                                    << ".tvp";
+    }
+    void topicsOfTheStagedHelpFile() {
+        QFETCH(QString, topic);
+        QFETCH(QString, page);
+        QFETCH(QString, title);
+        QFETCH(QString, words);
+        const intptr_t h = HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, topic);
+        QVERIFY(h != 0);
+        HelpWindow* w = windowOf(h);
+        QCOMPARE(openHelpWindows(), QList<HelpWindow*>{w});
+        QVERIFY(w->isWindow());
+        QCOMPARE(w->windowTitle(), title);
+        QCOMPARE(w->Topic(), page);
+        QVERIFY2(w->Browser()->toPlainText().contains(words), qPrintable(words));
+        // Every page of the file is listed in the contents; the one shown is marked.
+        QCOMPARE(w->Contents()->topLevelItemCount(), 3);
+        QVERIFY(w->Contents()->currentItem());
+        QCOMPARE(w->Contents()->currentItem()->text(0), title);
+    }
+
+    void theStartPageShowsItsPictureAndStyleFromInsideTheFile() {
+        const intptr_t h = HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, "index.htm");
+        QVERIFY(h != 0);
+        QTextDocument* doc = windowOf(h)->Browser()->document();
+        const QImage icon =
+            doc->resource(QTextDocument::ImageResource, QUrl("images/tintavale.png"))
+                .value<QImage>();
+        QCOMPARE(icon.size(), QSize(48, 48));
+        const QVariant css = windowOf(h)->Browser()->loadResource(QTextDocument::StyleSheetResource,
+                                                                  QUrl("help.css"));
+        QVERIFY(css.toByteArray().contains("h1"));
+    }
+
+    void nothingOpens_data() {
+        QTest::addColumn<QString>("file"); // staged, missing, text, truncated, empty name
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<uint>("command");
+        QTest::newRow("missing file") << "missing"
+                                      << "index.htm" << 0u;
+        QTest::newRow("not a help file") << "text"
+                                         << "index.htm" << 0u;
+        QTest::newRow("cut off after its header") << "truncated"
+                                                  << "index.htm" << 0u;
+        QTest::newRow("no file name") << "empty name"
+                                      << "index.htm" << 0u;
+        QTest::newRow("missing topic") << "staged"
+                                       << "no such page.htm" << 0u;
+        QTest::newRow("a folder of the file, not a page") << "staged"
+                                                          << "images/" << 0u;
+        QTest::newRow("another command") << "staged"
+                                         << "index.htm" << 1u;
+    }
+    void nothingOpens() {
+        QFETCH(QString, file);
+        QFETCH(QString, topic);
+        QFETCH(uint, command);
+        QTemporaryDir dir;
+        QString path = kStagedHelp;
+        if (file == "missing") path = dir.filePath("Help.chm");
+        if (file == "empty name") path.clear();
+        if (file == "text") {
+            path = dir.filePath("Help.chm");
+            writeFile(path, QByteArray("Just words, no help file\n").repeated(100));
+        }
+        if (file == "truncated") {
+            QFile staged(kStagedHelp);
+            QVERIFY(staged.open(QIODevice::ReadOnly));
+            path = dir.filePath("Help.chm");
+            writeFile(path, staged.read(120));
+        }
+        QCOMPARE(HtmlHelpA(nullptr, path, command, topic), intptr_t(0));
+        QVERIFY(openHelpWindows().isEmpty());
+    }
+
+    void aSecondTopicForTheSameOwnerUsesTheSameWindow() {
+        QWidget owner;
+        const intptr_t first = HtmlHelpA(&owner, kStagedHelp, HH_DISPLAY_TOPIC, "index.htm");
+        const intptr_t second =
+            HtmlHelpA(&owner, kStagedHelp, HH_DISPLAY_TOPIC, "license_agreement.htm");
+        QVERIFY(first != 0);
+        QCOMPARE(second, first);
+        QCOMPARE(windowOf(second)->Topic(), QString("license_agreement.htm"));
+        QCOMPARE(windowOf(second)->windowTitle(), QString("License agreement"));
+        QVERIFY(windowOf(second)->isWindow());
+
+        // Another owner gets a window of its own; the first one closes.
+        QPointer<HelpWindow> old = windowOf(first);
+        QWidget other;
+        const intptr_t third = HtmlHelpA(&other, kStagedHelp, HH_DISPLAY_TOPIC, "index.htm");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(old.isNull());
+        QCOMPARE(openHelpWindows().size(), 1);
+
+        // The help window goes with its owner.
+        QPointer<HelpWindow> owned = windowOf(third);
+        {
+            QWidget temporary;
+            HtmlHelpA(&temporary, kStagedHelp, HH_DISPLAY_TOPIC, "index.htm");
+            owned = openHelpWindows().value(0);
+            QVERIFY(owned);
+            QCOMPARE(owned->parentWidget(), &temporary);
+        }
+        QVERIFY(owned.isNull());
+    }
+
+    void linksAndPicturesResolveInsideTheFile() {
+        const QString chmcmd = QStandardPaths::findExecutable("chmcmd");
+        if (chmcmd.isEmpty()) QSKIP("chmcmd is not installed");
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath("sub");
+        QDir(dir.path()).mkpath("images");
+        writeFile(dir.filePath("T.hhp"), "[OPTIONS]\r\nCompiled file=T.chm\r\nDefault "
+                                         "topic=sub/page.htm\r\nTitle=Fixture\r\n\r\n[FILES]\r\n"
+                                         "sub/page.htm\r\nsub/other.htm\r\nimages/dot.png\r\n");
+        writeFile(dir.filePath("sub/page.htm"),
+                  "<html><head><title>Page</title></head><body><img src=\"../images/dot.png\">"
+                  "<a href=\"other.htm\">other</a> <a href=\"https://example.org/\">web</a>"
+                  "</body></html>");
+        writeFile(dir.filePath("sub/other.htm"), "<html><body><p>Untitled page</p></body></html>");
+        QImage dot(3, 2, QImage::Format_RGB32);
+        dot.fill(Qt::red);
+        QVERIFY(dot.save(dir.filePath("images/dot.png")));
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(chmcmd, {"--no-html-scan", "T.hhp"});
+        QVERIFY(p.waitForFinished(30000));
+        QVERIFY(QFile::exists(dir.filePath("T.chm")));
+
+        QList<QUrl> opened;
+        SetShellOpener([&](const QUrl& u) {
+            opened << u;
+            return true;
+        });
+        const intptr_t h = HtmlHelpA(nullptr, dir.filePath("T.chm"), HH_DISPLAY_TOPIC, "");
+        QVERIFY(h != 0);
+        HelpWindow* w = windowOf(h);
+        QCOMPARE(w->Topic(), QString("sub/page.htm"));
+        QCOMPARE(w->windowTitle(), QString("Page"));
+        QVERIFY(w->Contents()->isHidden()); // the file has no table of contents
+        const QImage img = w->Browser()
+                               ->document()
+                               ->resource(QTextDocument::ImageResource, QUrl("../images/dot.png"))
+                               .value<QImage>();
+        QCOMPARE(img.size(), QSize(3, 2));
+
+        // A web address goes to the desktop; the page stays.
+        emit w->Browser()->anchorClicked(QUrl("https://example.org/"));
+        QCOMPARE(opened, QList<QUrl>{QUrl("https://example.org/")});
+        QCOMPARE(w->Topic(), QString("sub/page.htm"));
+        // A page that the file lacks leaves the page as it is.
+        emit w->Browser()->anchorClicked(QUrl("chm:/sub/none.htm"));
+        QCOMPARE(w->Topic(), QString("sub/page.htm"));
+        // The link as the browser resolves it against the page.
+        emit w->Browser()->anchorClicked(w->Browser()->source().resolved(QUrl("other.htm")));
+        QCOMPARE(w->Topic(), QString("sub/other.htm"));
+        QCOMPARE(w->windowTitle(), QString("Fixture")); // no title of its own: the file's
+        QVERIFY(opened.size() == 1);
+    }
+
+    void showHelpTopic_data() {
+        QTest::addColumn<bool>("helpFileThere");
+        QTest::newRow("Help.chm in the program folder") << true;
+        QTest::newRow("Help.chm missing") << false;
+    }
+    void showHelpTopic() {
+        QFETCH(bool, helpFileThere);
+        testing::ProgramFolder folder;
+        if (helpFileThere) QVERIFY(QFile::copy(kStagedHelp, folder.file("Help.chm")));
+        MessageReader parent;
+        QWidget owner;
+        ShowHelpTopic(&owner, QStringLiteral("new pictures.htm"));
+        const QList<HelpWindow*> open = openHelpWindows();
+        if (helpFileThere) {
+            QVERIFY(parent.seen.isEmpty());
+            QCOMPARE(open.size(), 1);
+            QCOMPARE(open[0]->parentWidget(), &owner);
+            QCOMPARE(open[0]->Topic(), QString("new pictures.htm"));
+        } else {
+            QVERIFY(open.isEmpty());
+            QCOMPARE(parent.seen, QStringList{"Unable to start the help file '" + folder.path() +
+                                              "/Help.chm'. Please make sure that it exists."});
+            QVERIFY(!Forms::frmParentMessage().IsLoaded());
+        }
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"

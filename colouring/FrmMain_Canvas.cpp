@@ -30,13 +30,7 @@ int32_t GrainColour(uint8_t r, uint8_t g, uint8_t b, int32_t J) {
 // refilled in place: the press copies three whole pages, and fresh 3 MB allocations
 // (zero-filled, then faulted in page by page) would cost more than the copies.
 void CopyImage(std::unique_ptr<cNDib>& slot, PictureHost& from) {
-    const HDC dc = from.hDC();
-    cNDib* d = slot.get();
-    if (d && dc && !d->isEmpty() && d->w() == dc->width() && d->h() == dc->height() &&
-        d->Bits.size() == size_t(d->w()) * size_t(d->h()) * 4 &&
-        GetDIBits(dc, 0, uint32_t(d->h()), d->Bits.data(), d->Header, DIB_RGB_COLORS) == d->h())
-        return;
-    slot = std::make_unique<cNDib>();
+    if (!slot) slot = std::make_unique<cNDib>();
     slot->Make_From_Picture(from);
 }
 

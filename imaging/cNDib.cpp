@@ -43,6 +43,10 @@ bool cNDib::Make_From_Picture(PictureHost& picture) {
     Header.biBitCount = 32;
     Header.biCompression = BI_RGB;
     noteHeader();
+    // A buffer of the same size is refilled in place: every byte is overwritten, and the
+    // painting code refills its page copies at every press and release.
+    if (bitsW_ == W && bitsH_ == H && Bits.size() == size_t(W) * H * 4)
+        return GetDIBits(dc, 0, uint32_t(H), Bits.data(), Header, DIB_RGB_COLORS) == H;
     std::vector<uint8_t> fresh(size_t(W) * H * 4);
     if (GetDIBits(dc, 0, uint32_t(H), fresh.data(), Header, DIB_RGB_COLORS) != H) return false;
     Bits = std::move(fresh);

@@ -41,7 +41,12 @@ struct LoadedMain {
         f.close();
         vb::Screen::Override(QSize(1024, 768), 32);
         m.Unload();
+        // One colouring window serves every test: what it keeps across an unload goes.
         m.Loaded = false;
+        m.PicturePath.clear();
+        m.Tool = 0;
+        m.UndoIndex = -1;
+        m.HoverCount = 0;
         m.Load();
         if (!m.Loaded) qFatal("the colouring window did not load");
     }

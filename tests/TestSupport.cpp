@@ -78,10 +78,20 @@ bool whileModal(const std::function<void()>& showModal, const std::function<void
     return returned;
 }
 
+namespace {
+// Outside an EndRecorder an end of the program is a fault of the test: leaving the process
+// quietly would stop the test half way and still count as a pass.
+void unexpectedEnd() { qFatal("the program ended outside a testing::EndRecorder"); }
+const bool endGuarded = [] {
+    vb::SetEndProgramHandler(unexpectedEnd);
+    return true;
+}();
+} // namespace
+
 EndRecorder::EndRecorder() : count_(std::make_shared<int>(0)) {
     auto c = count_;
     vb::SetEndProgramHandler([c] { ++*c; });
 }
-EndRecorder::~EndRecorder() { vb::SetEndProgramHandler(nullptr); }
+EndRecorder::~EndRecorder() { vb::SetEndProgramHandler(unexpectedEnd); }
 
 } // namespace testing

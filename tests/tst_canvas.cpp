@@ -402,7 +402,10 @@ void TestCanvas::loadedWindow() {
     if (tool == 3) QCOMPARE(px(m.tP->Picture().image(), 180, 100), QRgb(0));
     QCOMPARE(dibImage(*m.CanvasDib), after);
 
-    m.Unload();
+    {
+        EndRecorder ends; // the window's unload ends the program
+        m.Unload();
+    }
     m.Loaded = false;
     Screen::Override(QSize(), 0);
 }

@@ -74,6 +74,7 @@ class TestStartup : public QObject {
 private slots:
     void init() { Screen::Override(QSize(1024, 768), 32); }
     void cleanup() {
+        testing::EndRecorder ends; // the window's unload ends the program
         Forms::FrmMain().Unload();
         Screen::Override(QSize(), 0);
     }

@@ -9,6 +9,7 @@
 #include "VbError.h"
 #include "frmFirstTime.h"
 #include "frmMessage.h"
+#include "frmOpen.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
 #include "frmSplash.h"
@@ -43,11 +44,10 @@ void FrmMain::Form_Unload(int16_t& Cancel) {
     for (auto& sprite : BubbleSprites) skipOnError([&] { sprite.reset(); });
 
     // The other windows close in this order, each only if it is loaded, so that none is
-    // created here. Still to join as they are built: frmOpen before frmMessage, frmImport
-    // after frmFirstTime.
+    // created here. Still to join as it is built: frmImport after frmFirstTime.
     vb::Form* const others[] = {
         &Forms::frmSplash(),
-        // &Forms::frmOpen(),
+        &Forms::frmOpen(),
         &Forms::frmMessage(), &Forms::frmParentMessage(), &Forms::frmParental(),
         &Forms::frmFirstTime(),
         // &Forms::frmImport(),

@@ -1,0 +1,218 @@
+// The picture-pack window: its looks, installing a pack through the real file dialog with
+// the parents' messages, the download page and the chooser that has to scan anew.
+
+#include "TestSupport.h"
+#include "frmImport.h"
+#include "frmOpen.h"
+#include "frmParentMessage.h"
+
+#include "Shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+frmImport& form() {
+    return Forms::frmImport();
+}
+
+const QString Success =
+    "The pictures were added successfully. After closing this window, please click on the "
+    "'Open pictures' button. You should then see the new pictures listed.\r\n\r\n"
+    "Press 'Continue' to close this window.";
+const QString Damaged =
+    "There was an error when trying to open The Tintavale package file. The file appears to "
+    "be damaged. Please download again.\r\n\r\n"
+    "* Please note that you can not install The Tintavale Version 4 Picture Packs for use "
+    "within this program.";
+
+// Answers the modal dialogs as they come up: the file dialog chooses `file` (or is
+// cancelled when it is empty), and each parents' message is read and continued.
+class DialogAnswerer : public QObject {
+public:
+    explicit DialogAnswerer(const QString& file) : file_(file) {
+        connect(&timer_, &QTimer::timeout, this, &DialogAnswerer::answer);
+        timer_.start(10);
+    }
+    QStringList messages;
+    QStringList filters; // of the file dialog, as it showed them
+    int fileDialogs = 0;
+
+private:
+    void answer() {
+        if (Forms::frmParentMessage().Visible()) {
+            messages << Forms::frmParentMessage().lMessage->Caption();
+            testing::click(Forms::frmParentMessage().lContinue, {3, 3});
+        } else if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            if (dlg != seen_) ++fileDialogs;
+            seen_ = dlg;
+            filters = dlg->nameFilters();
+            if (file_.isEmpty()) {
+                dlg->reject();
+                return;
+            }
+            // Typed as the parents would: selectFile() leaves a focused name box alone.
+            auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(file_);
+            static_cast<QDialog*>(dlg)->accept(); // QFileDialog's own accept
+        }
+    }
+    QString file_;
+    QTimer timer_;
+    QPointer<QFileDialog> seen_;
+};
+
+QByteArray MakePack(const QByteArray& header, const QList<QByteArray>& pieces) {
+    QByteArray pack = header;
+    for (const QByteArray& piece : pieces) pack += "/x5x/" + piece;
+    return pack;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestFrmImport : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() {
+        form().Unload();
+        Forms::frmParentMessage().Unload();
+        vb::SetShellOpener(nullptr);
+    }
+
+    void looksAfterLoad() {
+        PictureArea* w = form().Me();
+        QCOMPARE(w->size(), QSize(430, 242));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Add pictures"));
+        QCOMPARE(w->BackColor(), 0xFFFFFF);
+        QCOMPARE(w->Point(0, 0), 0xE3E3E3); // the raised frame
+        QCOMPARE(w->Point(429, 241), 0x696969);
+        QCOMPARE(form().pM->geometry(), QRect(8, 8, 413, 225));
+        QCOMPARE(form().Label1[0]->geometry(), QRect(8, 8, 401, 49));
+        QVERIFY(form().Label1[1]->text().startsWith("If you already have a Picture Pack"));
+        QVERIFY(!form().Label1[0]->font().bold());
+
+        const QStringList texts{"Download Pictures for The Tintavale",
+                                "Add pictures (from a saved .tvp file)", "Cancel", "Help"};
+        for (int i = 0; i < 4; ++i) {
+            Label* b = form().lButton[i];
+            QCOMPARE(b->text(), texts[i]);
+            QVERIFY(b->font().bold());
+            QCOMPARE(b->cursor().shape(), Qt::BitmapCursor);
+            QCOMPARE(b->size(), b->sizeHint()); // sized to its text
+            QVERIFY(form().pM->rect().contains(b->geometry()));
+        }
+        QVERIFY(form().lButton[3]->isHidden());
+        QVERIFY(!form().lButton[2]->isHidden());
+        QCOMPARE(form().lButton[0]->pos(), QPoint(8, 152));
+        QCOMPARE(form().lButton[1]->pos(), QPoint(8, 184));
+    }
+
+    void install_data() {
+        QTest::addColumn<QByteArray>("pack"); // empty: the dialog is cancelled
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("booksAfter");
+
+        QTest::newRow("good pack") << MakePack("Farm|cow.gif|pig.bmp", {"GIF89a", "BM"})
+                                   << QStringList{Success} << QStringList{"Farm", "Old"};
+        QTest::newRow("taken book name") << MakePack("Old|cow.gif", {"GIF89a"})
+                                         << QStringList{Success} << QStringList{"Old", "Old1"};
+        QTest::newRow("no separator")
+            << QByteArray("Farm|cow.gif GIF89a") << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("too few names") << MakePack("Farm|cow.gif", {"GIF89a", "BM"})
+                                       << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("name leaving the book") << MakePack("Farm|../cow.gif", {"GIF89a"})
+                                               << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"};
+    }
+
+    void install() {
+        QFETCH(QByteArray, pack);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, booksAfter);
+        const bool succeeds = messages == QStringList{Success};
+
+        testing::ProgramFolder program;
+        QVERIFY(QDir().mkpath(program.file("books/Old")));
+        QImage dog(40, 30, QImage::Format_RGB32);
+        dog.fill(Qt::white);
+        QVERIFY(dog.save(program.file("books/Old/dog.bmp"))); // a picture the chooser can show
+        const QString packFile = program.file("download.tvp");
+        if (!pack.isEmpty()) WriteFile(packFile, pack);
+
+        Forms::frmOpen().Load(); // the chooser that showed the importer
+
+        DialogAnswerer answerer(pack.isEmpty() ? QString() : packFile);
+        bool stayedOpen = false;
+        QVERIFY(testing::whileModal([] { form().Show(true); },
+                                    [&] {
+                                        testing::click(form().lButton[1], {3, 3});
+                                        stayedOpen = form().Visible();
+                                        if (stayedOpen) testing::click(form().lButton[2], {3, 3});
+                                    }));
+        QCOMPARE(answerer.fileDialogs, 1);
+        QCOMPARE(answerer.filters.size(), 1);
+        QVERIFY(answerer.filters[0].startsWith("The Tintavale image pack (*.tvp)"));
+        QCOMPARE(answerer.messages, messages);
+        QCOMPARE(stayedOpen, !succeeds);
+        QCOMPARE(Forms::frmOpen().IsLoaded(), !succeeds);
+        QCOMPARE(QDir(program.file("books")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 booksAfter);
+        QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 pack.isEmpty() ? 1 : 2); // books and the pack, nothing beside them
+        if (QTest::currentDataTag() == QByteArray("good pack")) {
+            QFile cow(program.file("books/Farm/cow.gif"));
+            QVERIFY(cow.open(QIODevice::ReadOnly));
+            QCOMPARE(cow.readAll(), QByteArray("GIF89a\r\n"));
+        }
+        Forms::frmOpen().Unload();
+    }
+
+    void downloadPage() {
+        QList<QUrl> opened;
+        bool importerGone = false;
+        vb::SetShellOpener([&](const QUrl& url) {
+            importerGone = !form().IsLoaded();
+            opened << url;
+            return true;
+        });
+        QVERIFY(testing::whileModal([] { form().Show(true); },
+                                    [] {
+                                        testing::click(form().lButton[0], {3, 3});
+                                    }));
+        QCOMPARE(opened,
+                 QList<QUrl>{QUrl("https://www.example.org/thetintavale/downloads_pp.htm")});
+        QVERIFY(importerGone); // unloaded before the browser opens
+    }
+
+    void cancelAndHelp() {
+        testing::ProgramFolder program; // without a help file
+        DialogAnswerer answerer{QString()};
+        form().lButton_Click(3);
+        QCOMPARE(answerer.messages, QStringList{"Unable to start the help file '" + program.path() +
+                                                "/Help.chm'. Please make sure that it exists."});
+        QVERIFY(form().IsLoaded());
+        QVERIFY(testing::whileModal([] { form().Show(true); },
+                                    [] {
+                                        testing::click(form().lButton[2], {3, 3});
+                                    }));
+        QVERIFY(!form().IsLoaded());
+    }
+};
+
+QTEST_MAIN(TestFrmImport)
+#include "tst_frmImport.moc"

@@ -8,6 +8,7 @@
 #include "KeyboardHook.h"
 #include "VbError.h"
 #include "frmFirstTime.h"
+#include "frmImport.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
 #include "frmParentMessage.h"
@@ -44,13 +45,11 @@ void FrmMain::Form_Unload(int16_t& Cancel) {
     for (auto& sprite : BubbleSprites) skipOnError([&] { sprite.reset(); });
 
     // The other windows close in this order, each only if it is loaded, so that none is
-    // created here. Still to join as it is built: frmImport after frmFirstTime.
+    // created here.
     vb::Form* const others[] = {
-        &Forms::frmSplash(),
-        &Forms::frmOpen(),
-        &Forms::frmMessage(), &Forms::frmParentMessage(), &Forms::frmParental(),
-        &Forms::frmFirstTime(),
-        // &Forms::frmImport(),
+        &Forms::frmSplash(),        &Forms::frmOpen(),     &Forms::frmMessage(),
+        &Forms::frmParentMessage(), &Forms::frmParental(), &Forms::frmFirstTime(),
+        &Forms::frmImport(),
     };
     for (vb::Form* window : others)
         skipOnError([&] {

@@ -10,6 +10,7 @@
 #include "VbError.h"
 #include "VbMath.h"
 #include "cNDib.h"
+#include "frmImport.h"
 #include "frmMessage.h"
 #include "mWindow.h"
 #include "pButton.h"
@@ -258,10 +259,10 @@ void frmOpen::pMorePics_click() {
     ShowImporter();
 }
 
-// The picture-pack importer is not part of the program yet: the parents' way to more
-// pictures ends here, with the chooser hidden and nothing chosen. When it comes, this
-// shows it modally; a successful import unloads this window so the next use scans anew.
-void frmOpen::ShowImporter() {}
+// A successful import unloads this window, so the next use scans anew.
+void frmOpen::ShowImporter() {
+    Forms::frmImport().Show(true);
+}
 
 void frmOpen::cClose_click() {
     if (Forms::FrmMain().Play_Sound) {

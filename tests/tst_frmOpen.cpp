@@ -5,6 +5,7 @@
 #include "FrmMain.h"
 #include "Screen.h"
 #include "TestSupport.h"
+#include "frmImport.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
 #include "pButton.h"
@@ -72,6 +73,9 @@ public:
     }
     void message(std::function<void(frmMessage&)> act) {
         steps_.push_back({&Forms::frmMessage(), [act] { act(Forms::frmMessage()); }});
+    }
+    void importer(std::function<void(frmImport&)> act) {
+        steps_.push_back({&Forms::frmImport(), [act] { act(Forms::frmImport()); }});
     }
     bool done() const { return next_ == steps_.size(); }
 
@@ -239,7 +243,7 @@ private slots:
     void morePictures_data() {
         QTest::addColumn<bool>("accepted");
         QTest::newRow("cancelled: the chooser stays") << false;
-        QTest::newRow("password accepted: hidden, nothing chosen") << true;
+        QTest::newRow("password accepted: the importer, nothing chosen") << true;
     }
     void morePictures() {
         QFETCH(bool, accepted);
@@ -254,7 +258,10 @@ private slots:
             m.Text1->setText("secret");
             clickButton(accepted ? m.cOut1 : m.cOut2);
         });
-        if (!accepted) s.chooser([](frmOpen& f) { clickButton(f.cClose); });
+        if (accepted)
+            s.importer([](frmImport& f) { testing::click(f.lButton[2], QPoint(3, 3)); });
+        else
+            s.chooser([](frmOpen& f) { clickButton(f.cClose); });
         QCOMPARE(useChooser(s), QString());
         QCOMPARE(int(Forms::frmOpen().Pics.size()), 3); // the sheet stays ready
     }

@@ -130,6 +130,14 @@ private:
     void PrintPicture();
     // Draws the canvas's shadow (while the canvas shows) and the band on the background.
     void DrawSwatch();
+    // The commands' steps: false when the click ends early, skipping its last step.
+    bool OpenPicture();
+    void ClearAllColours();
+    void UndoStroke();
+    void Quit();
+    // After the options window was confirmed: the start-up again, then the buttons that
+    // an open picture needs.
+    void ApplyNewSettings();
 };
 
 namespace Forms {

@@ -58,6 +58,13 @@ void FrmMain::CreateControls(PictureArea* w) {
     for (int i = 0; i < 4; ++i) {
         c[i] = new pButton(pT);
         c[i]->setIndex(int16_t(i));
+        const auto index = int16_t(i);
+        connect(c[i], &pButton::MouseDown, this,
+                [this, index](int16_t b, int16_t s, float x, float y) {
+                    c_MouseDown(index, b, s, x, y);
+                });
+        connect(c[i], &pButton::MouseUp, this, [this, index] { c_MouseUp(index); });
+        connect(c[i], &pButton::click, this, [this, index] { c_click(index); });
     }
     for (int i = 0; i < 4; ++i) {
         pTool[i] = new pButton(pT);
@@ -101,6 +108,8 @@ void FrmMain::CreateControls(PictureArea* w) {
         pFunc[i]->setAutoSize(true);
         pFunc[i]->setPicture(designPicture(QStringLiteral("pFunc%1").arg(i)));
         pFunc[i]->setToolTipText(QString::fromLatin1(tips[i]));
+        const auto index = int16_t(i);
+        connect(pFunc[i], &PictureArea::Click, this, [this, index] { pFunc_Click(index); });
     }
     pFunc[1]->setEnabled(false);
     pFunc[2]->setEnabled(false);

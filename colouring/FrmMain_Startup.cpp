@@ -287,7 +287,8 @@ void FrmMain::Form_Load() {
         Move(0, 0, W, H);
         // 15.5 The keyboard lock, once for the whole run; without it the program still runs.
         KeyboardHook = SetWindowsHookExA(13, KeyboardHookProc, nullptr, 0);
-        // 15.6 (the first picture) joins when that part does.
+        // 15.6 The first picture, as if the child had pressed the open button.
+        c_click(0);
     } else {
         Loaded = true;
         if (Tool != 3) Pc->show();

@@ -32,6 +32,7 @@ struct LoadedMain {
     ProgramFolder folder;
     EndRecorder ends;
     SoundRecorder sounds;
+    ChooserAnswer chooser; // the first load opens the chooser: nothing is chosen
     FrmMain& m = Forms::FrmMain();
 
     explicit LoadedMain(const QByteArray& settings = "pw\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n") {
@@ -39,6 +40,7 @@ struct LoadedMain {
         if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write Settings.txt");
         f.write(settings);
         f.close();
+        AddSampleBook(folder);
         vb::Screen::Override(QSize(1024, 768), 32);
         m.Unload();
         // One colouring window serves every test: what it keeps across an unload goes.

@@ -2,10 +2,12 @@
 
 #include "AppPath.h"
 #include "EndProgram.h"
+#include "frmOpen.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -25,8 +27,12 @@ const bool runtimeFolderReady = [] {
 
 namespace testing {
 
-ProgramFolder::ProgramFolder() { vb::SetAppPath(dir_.path()); }
-ProgramFolder::~ProgramFolder() { vb::SetAppPath(QString()); }
+ProgramFolder::ProgramFolder() {
+    vb::SetAppPath(dir_.path());
+}
+ProgramFolder::~ProgramFolder() {
+    vb::SetAppPath(QString());
+}
 
 namespace {
 Qt::MouseButton qtButton(int b) {
@@ -81,17 +87,46 @@ bool whileModal(const std::function<void()>& showModal, const std::function<void
 namespace {
 // Outside an EndRecorder an end of the program is a fault of the test: leaving the process
 // quietly would stop the test half way and still count as a pass.
-void unexpectedEnd() { qFatal("the program ended outside a testing::EndRecorder"); }
+void unexpectedEnd() {
+    qFatal("the program ended outside a testing::EndRecorder");
+}
 const bool endGuarded = [] {
     vb::SetEndProgramHandler(unexpectedEnd);
     return true;
 }();
 } // namespace
 
+void AddSampleBook(const ProgramFolder& folder) {
+    QDir().mkpath(folder.file(QStringLiteral("books/sample")));
+    QImage page(120, 90, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    for (int x = 10; x < 110; ++x) page.setPixel(x, 45, 0xFF000000);
+    if (!page.save(folder.file(QStringLiteral("books/sample/page.bmp")), "BMP"))
+        qFatal("cannot write the sample book");
+}
+
+ChooserAnswer::ChooserAnswer(QString f)
+    : file(std::move(f)), shown_(std::make_shared<int>(0)), timer_(new QTimer) {
+    QObject::connect(timer_, &QTimer::timeout, [this] {
+        frmOpen& chooser = Forms::frmOpen();
+        if (!chooser.IsLoaded() || !chooser.Visible()) return;
+        ++*shown_;
+        chooser.FileName = file;
+        chooser.Hide();
+    });
+    timer_->start(10);
+}
+
+ChooserAnswer::~ChooserAnswer() {
+    delete timer_;
+}
+
 EndRecorder::EndRecorder() : count_(std::make_shared<int>(0)) {
     auto c = count_;
     vb::SetEndProgramHandler([c] { ++*c; });
 }
-EndRecorder::~EndRecorder() { vb::SetEndProgramHandler(unexpectedEnd); }
+EndRecorder::~EndRecorder() {
+    vb::SetEndProgramHandler(unexpectedEnd);
+}
 
 } // namespace testing

@@ -6,7 +6,9 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
+class QTimer;
 class QWidget;
 
 namespace testing {
@@ -21,6 +23,23 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// Adds a book of one picture, so that the library the start-up reads is sound.
+void AddSampleBook(const ProgramFolder& folder);
+
+// While it lives, answers every showing of the picture chooser with `file` ("" = nothing
+// chosen), as the child would; the colouring window's first load shows it.
+class ChooserAnswer {
+public:
+    explicit ChooserAnswer(QString file = QString());
+    ~ChooserAnswer();
+    QString file;
+    int shown() const { return *shown_; }
+
+private:
+    std::shared_ptr<int> shown_;
+    QTimer* timer_;
 };
 
 // Real mouse events through the window system (button 1 left, 2 right, 4 middle).

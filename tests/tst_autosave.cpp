@@ -94,10 +94,12 @@ private slots:
         folder = std::make_unique<testing::ProgramFolder>();
         ends = std::make_unique<testing::EndRecorder>();
         writeFile(folder->file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        testing::AddSampleBook(*folder);
         Screen::Override(QSize(1024, 768), 32);
         m = &Forms::FrmMain();
         m->Unload();
         m->Loaded = false;
+        testing::ChooserAnswer chooser; // the first load opens the chooser: nothing is chosen
         m->Load();
         QVERIFY(m->Loaded);
         QVERIFY(QFileInfo(colored("")).isDir());

@@ -34,29 +34,22 @@ QString addPicture(LoadedMain& rig, const QString& book, const QString& name, co
     return path;
 }
 
-// Answers the next showing of a modal window: the chooser with a file, the message window
-// with OK or Cancel.
+// Answers the message window with OK or Cancel; the rig's chooser answer picks pictures.
 class Answer : public QObject {
 public:
-    QString chooserFile;
     bool messageOk = true;
-    int chooserShown = 0, messagesShown = 0;
+    int messagesShown = 0;
     QString lastExtended;
 
     Answer() {
         connect(&timer_, &QTimer::timeout, this, [this] {
-            if (Forms::frmOpen().IsLoaded() && Forms::frmOpen().Visible()) {
-                ++chooserShown;
-                Forms::frmOpen().FileName = chooserFile;
-                Forms::frmOpen().Hide();
-            } else if (Forms::frmMessage().IsLoaded() && Forms::frmMessage().Visible()) {
-                ++messagesShown;
-                lastExtended = Forms::frmMessage().Label2->Caption();
-                if (messageOk)
-                    Forms::frmMessage().cOut1_click();
-                else
-                    Forms::frmMessage().cOut2_click();
-            }
+            if (!Forms::frmMessage().IsLoaded() || !Forms::frmMessage().Visible()) return;
+            ++messagesShown;
+            lastExtended = Forms::frmMessage().Label2->Caption();
+            if (messageOk)
+                Forms::frmMessage().cOut1_click();
+            else
+                Forms::frmMessage().cOut2_click();
         });
         timer_.start(10);
     }
@@ -81,13 +74,13 @@ private slots:
         LoadedMain rig;
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         QCOMPARE(rig.m.PicturePath, cat);
         stroke(rig.m, QPoint(50, 50), QPoint(60, 60));
-        answer.chooserFile.clear();
+        rig.chooser.file.clear();
         rig.m.c_click(0);
-        QCOMPARE(answer.chooserShown, 2);
+        QCOMPARE(rig.chooser.shown(), 3); // at start-up, then twice
         QCOMPARE(rig.m.PicturePath, cat);
         QVERIFY(QFileInfo::exists(ColoredCopyPath(cat))); // saved before the chooser showed
         QVERIFY(rig.m.Timer1->Enabled());
@@ -102,7 +95,7 @@ private slots:
         QDir().mkpath(ColoredCopyFolder(cat));
         QVERIFY(coloured.save(ColoredCopyPath(cat), "JPEG", 100));
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         QVERIFY(rig.m.P->Visible());
         QVERIFY(qRed(rig.m.P->Point(50, 50)) < 100); // red in the copy: blue channel low
@@ -124,14 +117,14 @@ private slots:
         const QString dog = addPicture(rig, "farm", "dog.bmp", lineArt());
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = dog; // the library is read while every file is sound
+        rig.chooser.file = dog; // the library is read while every file is sound
         rig.m.c_click(0);
         QDir().mkpath(ColoredCopyFolder(cat));
         QFile copy(ColoredCopyPath(cat));
         QVERIFY(copy.open(QIODevice::WriteOnly));
         copy.write("not a jpeg");
         copy.close();
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         QCOMPARE(answer.messagesShown, 0);
         QCOMPARE(rig.m.P->Point(50, 50), 0xFFFFFF);
@@ -143,7 +136,7 @@ private slots:
         LoadedMain rig;
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         // Damaged after the library was read (a damaged file found by the reading ends the
         // program instead).
@@ -152,7 +145,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("GIF89a broken");
         f.close();
-        answer.chooserFile = bad;
+        rig.chooser.file = bad;
         rig.m.c_click(0);
         QCOMPARE(answer.messagesShown, 1);
         QVERIFY2(answer.lastExtended.contains("'" + bad + "'"), qPrintable(answer.lastExtended));
@@ -164,7 +157,7 @@ private slots:
         LoadedMain rig;
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         // A marker line across both boxes, then crayon strokes.
         rig.m.pTool_MouseUp(3);
@@ -208,7 +201,7 @@ private slots:
         LoadedMain rig;
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         rig.m.pTool_MouseUp(3);
         stroke(rig.m, QPoint(20, 50), QPoint(80, 50));
@@ -229,7 +222,7 @@ private slots:
         const QString own = addPicture(rig, "own pictures", "own.bmp", page);
         QCOMPARE(own, OwnPicturePath());
         Answer answer;
-        answer.chooserFile = own;
+        rig.chooser.file = own;
         rig.m.c_click(0);
         rig.m.c_click(1);
         QCOMPARE(rig.m.tP->Point(60, 40), 0xFFFFFF);
@@ -240,7 +233,7 @@ private slots:
         LoadedMain rig;
         const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        answer.chooserFile = cat;
+        rig.chooser.file = cat;
         rig.m.c_click(0);
         rig.sounds.played.clear();
         QWidget* face = rig.m.c[3]->findChild<PictureArea*>();

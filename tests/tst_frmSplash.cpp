@@ -70,11 +70,9 @@ Timer* bubbleTimer() {
         f.write("pw\r\n1\r\n0\r\n0\r\n4\r\n");
         f.close();
         Screen::Override(QSize(1024, 768), 32);
-        testing::whileModal([&] { m.Load(); },
-                            [] {
-                                for (QWidget* w : QApplication::topLevelWidgets())
-                                    if (w->isVisible() && w->isModal()) w->hide();
-                            });
+        testing::AddSampleBook(folder);
+        testing::ChooserAnswer chooser; // the first load opens the chooser: nothing is chosen
+        m.Load();
     }
     return m.IsLoaded() ? m.Timer1 : nullptr;
 }

@@ -44,7 +44,6 @@ class Parent : public QObject {
 public:
     bool ok = true;
     QString password = QStringLiteral("pw");
-    QString chooserFile;
     QString saveAs; // typed into the save dialog; empty: cancel it
     bool printOk = true;
     int copies = 1;
@@ -79,10 +78,6 @@ private:
             seen << "password";
             m.Text1->setText(password);
             m.cOut1_click();
-        } else if (Forms::frmOpen().IsLoaded() && Forms::frmOpen().Visible()) {
-            seen << "chooser";
-            Forms::frmOpen().FileName = chooserFile;
-            Forms::frmOpen().Hide();
         } else if (Forms::frmSplash().IsLoaded() && Forms::frmSplash().Visible()) {
             seen << "about";
             timerRanDuringAbout = m.Timer1->Enabled();
@@ -130,8 +125,8 @@ private:
     QTimer timer_;
 };
 
-void openPicture(LoadedMain& rig, Parent& parent) {
-    parent.chooserFile = addPicture(rig);
+void openPicture(LoadedMain& rig) {
+    rig.chooser.file = addPicture(rig);
     rig.m.c_click(0);
     if (!rig.m.P->Visible()) qFatal("the picture did not open");
 }
@@ -209,7 +204,7 @@ private slots:
         QFETCH(bool, ends);
         LoadedMain rig(settings);
         Parent parent;
-        openPicture(rig, parent);
+        openPicture(rig);
         const QString copy = rig.folder.file("colored pictures/farm/cat.jpg");
         QFile::remove(copy);
         parent.ok = ok;
@@ -234,7 +229,7 @@ private slots:
     void optionsConfirmedWithAPictureOpen() {
         LoadedMain rig;
         Parent parent;
-        openPicture(rig, parent);
+        openPicture(rig);
         rig.m.pTool_MouseUp(2);
         rig.m.c_MouseDown(3, 1, 0, 1, 1);
         rig.m.c_MouseUp(3); // crazy colours on
@@ -243,7 +238,7 @@ private slots:
         testing::release(rig.m.P, QPoint(50, 50));
         QCOMPARE(rig.m.UndoIndex, 0);
         rig.m.pFunc_Click(4);
-        QCOMPARE(parent.seen.mid(1), QStringList({"password", "options"}));
+        QCOMPARE(parent.seen, QStringList({"password", "options"}));
         QCOMPARE(rig.m.Tool, 0);
         QCOMPARE(rig.m.ColorJitter, 10);
         QVERIFY(!rig.m.c[3]->Pressed());
@@ -256,7 +251,7 @@ private slots:
     void optionsConfirmedRightAfterOpeningKeepsUndoOff() {
         LoadedMain rig;
         Parent parent;
-        openPicture(rig, parent);
+        openPicture(rig);
         rig.m.pFunc_Click(4);
         QVERIFY(!rig.m.c[2]->Enabled());
         QVERIFY(rig.m.c[1]->Enabled());
@@ -270,7 +265,7 @@ private slots:
         for (int i = 1; i < 4; ++i) QVERIFY(!rig.m.c[i]->Enabled());
         for (pButton* t : rig.m.pTool) QVERIFY(!t->Enabled());
 
-        openPicture(rig, parent);
+        openPicture(rig);
         rig.m.pTool_MouseUp(1);
         parent.optionsOk = false;
         rig.m.pFunc_Click(4);
@@ -281,7 +276,7 @@ private slots:
     void saveAs() {
         LoadedMain rig;
         Parent parent;
-        openPicture(rig, parent);
+        openPicture(rig);
         // Cancelled dialog: nothing written, the window takes input again.
         rig.m.pFunc_Click(1);
         QVERIFY(parent.seen.contains("save dialog"));
@@ -317,7 +312,7 @@ private slots:
         QFETCH(int, pages);
         LoadedMain rig;
         Parent parent;
-        openPicture(rig, parent);
+        openPicture(rig);
         const QString pdf = rig.folder.file("out.pdf");
         CurrentPrinter().setOutputFormat(QPrinter::PdfFormat);
         CurrentPrinter().setOutputFileName(pdf);

@@ -39,11 +39,9 @@ FrmMain& loadMain(const testing::ProgramFolder& folder) {
     f.close();
     FrmMain& m = Forms::FrmMain();
     m.Loaded = false;
-    testing::whileModal([&] { m.Load(); },
-                        [] {
-                            for (QWidget* w : QApplication::topLevelWidgets())
-                                if (w->isVisible() && w->isModal()) w->hide();
-                        });
+    testing::AddSampleBook(folder);
+    testing::ChooserAnswer chooser; // the first load opens the chooser: nothing is chosen
+    m.Load();
     return m;
 }
 

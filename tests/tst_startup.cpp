@@ -24,12 +24,18 @@ void writeSettings(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// A program folder the colouring window can start in: its library holds one book.
+struct StartFolder : testing::ProgramFolder {
+    StartFolder() { testing::AddSampleBook(*this); }
+};
+
 // Answers the modal windows of the start-up as a parent would, recording what was shown.
 class Parent : public QObject {
 public:
     bool cancelWarning = false;
     QString okayPassword; // empty: cancel the options window
     QStringList seen;
+    testing::ChooserAnswer chooser; // nothing is chosen at the first picture
 
     Parent() {
         connect(&timer_, &QTimer::timeout, this, &Parent::answer);
@@ -98,7 +104,7 @@ private slots:
         QFETCH(bool, sound);
         QFETCH(bool, autoHide);
         QFETCH(float, speed);
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), file);
         Parent parent;
@@ -123,7 +129,7 @@ private slots:
     }
     void unreadableSettingsOpenTheOptionsWindowAndAreReadAgain() {
         QFETCH(QByteArray, file);
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), file);
         Parent parent;
@@ -137,7 +143,7 @@ private slots:
     }
 
     void optionsWindowCancelledEndsTheProgram() {
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         Parent parent; // cancels the options window
         freshMain().Load();
@@ -165,7 +171,7 @@ private slots:
         QFETCH(bool, cancel);
         QFETCH(int, messages);
         QFETCH(bool, ends);
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder recorder;
         writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
         Screen::Override(screen, bits);
@@ -183,9 +189,10 @@ private slots:
     }
 
     void layoutOfTheRealWindow() {
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        testing::ChooserAnswer chooser; // the first picture: nothing chosen
         FrmMain& m = freshMain();
         m.Load();
         QCOMPARE(m.Me()->geometry(), QRect(0, 0, 1024, 768));
@@ -208,7 +215,7 @@ private slots:
         for (pButton* t : m.pTool) QVERIFY(!t->Enabled());
         QVERIFY(m.c[0]->Enabled());
         for (int i = 1; i < 4; ++i) QVERIFY(!m.c[i]->Enabled());
-        QVERIFY(!m.Timer1->Enabled());
+        QVERIFY(m.Timer1->Enabled()); // the start-up's chooser has closed: the bubbles move
         QVERIFY(!m.P->Visible());
         // The shading band: black at the top of the background, fading over 10 rows.
         QCOMPARE(m.PB->Point(500, 0), 0);
@@ -217,9 +224,10 @@ private slots:
     }
 
     void bubblesStartBelowThePanelWithTheirColoursAndMasks() {
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        testing::ChooserAnswer chooser; // the first picture: nothing chosen
         FrmMain& m = freshMain();
         m.Load();
         QCOMPARE(int(m.Bubbles.size()), 22);
@@ -244,9 +252,10 @@ private slots:
     }
 
     void bubbleSpeedZeroLeavesTheBubblesStill() {
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n0\r\n");
+        testing::ChooserAnswer chooser; // the first picture: nothing chosen
         FrmMain& m = freshMain();
         m.Load();
         QVERIFY(m.Loaded);
@@ -257,9 +266,10 @@ private slots:
     }
 
     void aSecondLoadKeepsPictureAndBubblesAndResetsTheRest() {
-        testing::ProgramFolder folder;
+        StartFolder folder;
         testing::EndRecorder ends;
         writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        testing::ChooserAnswer chooser; // the first picture: nothing chosen
         FrmMain& m = freshMain();
         m.Load();
         QImage page(300, 200, QImage::Format_RGB32);
@@ -275,6 +285,7 @@ private slots:
         m.c[3]->setPressed(true);
         writeSettings(folder.file("Settings.txt"), "changed\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
         m.Form_Load();
+        QVERIFY(!m.Timer1->Enabled()); // a later load leaves the bubbles to its caller
         QCOMPARE(m.Parental_Password, QString("changed"));
         QVERIFY(m.Play_Sound);
         QCOMPARE(m.P->Point(10, 10), 1 + 256 * 2 + 65536 * 3);

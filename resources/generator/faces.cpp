@@ -148,6 +148,9 @@ struct WordButton {
     QString text;
     QColor edge;
     std::vector<QColor> letters;
+    // Width of the drawn button from the left edge; the rest of the face stays white. The
+    // message window's buttons sit closer together than their boxes are wide.
+    int drawn = 0;
 };
 
 QImage wordFace(const WordButton &b, Look look)
@@ -156,7 +159,8 @@ QImage wordFace(const WordButton &b, Look look)
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const double shadow = b.h >= 35 ? 3 : 2;
-    QRectF pill(1, 1, b.w - 2 - shadow, b.h - 2 - shadow);
+    const int width = b.drawn > 0 ? b.drawn : b.w;
+    QRectF pill(1, 1, width - 2 - shadow, b.h - 2 - shadow);
     const double radius = pill.height() / 2;
     QColor fill = Qt::white;
     QColor edge = b.edge;
@@ -188,9 +192,10 @@ void makeWordButtons(const Out &out)
     const WordButton nevermind{193, 38, "nevermind", QColor(230, 90, 90), rainbowLetters()};
     const WordButton draw{238, 47, "draw a picture", QColor(60, 150, 235), rainbowLetters()};
     const WordButton more{130, 27, "more pictures", QColor(150, 90, 210), rainbowLetters()};
-    const WordButton ok{65, 25, "OK", QColor(40, 160, 60), {QColor(30, 140, 50)}};
-    const WordButton detailsGrey{113, 25, "details", QColor(170, 170, 178), {grey}};
-    const WordButton detailsColour{113, 25, "details", QColor(170, 170, 178), rainbowLetters()};
+    const WordButton ok{65, 25, "OK", QColor(40, 160, 60), {QColor(30, 140, 50)}, 52};
+    const WordButton detailsGrey{113, 25, "details", QColor(170, 170, 178), {grey}, 84};
+    const WordButton detailsColour{113, 25, "details", QColor(170, 170, 178), rainbowLetters(),
+                                   84};
 
     saveBmp24(wordFace(nevermind, Look::Up), bitmapPath(out, 114));
     saveBmp24(wordFace(nevermind, Look::Down), bitmapPath(out, 113));

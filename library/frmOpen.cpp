@@ -71,7 +71,6 @@ void frmOpen::CreateControls(PictureArea* window) {
     Pmb->setMouseIcon(LoadResPicture(101, vbResCursor));
     Pmb->setMousePointer(vbCustom);
     // The hover mark follows the pointer without a button held.
-    Pmb->setMouseTracking(true);
     Pmb->hide();
     connect(Pmb, &PictureArea::MouseMove, this, &frmOpen::Pmb_MouseMove);
     connect(Pmb, &PictureArea::MouseUp, this, &frmOpen::Pmb_MouseUp);

@@ -16,6 +16,8 @@ namespace vb {
 
 PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves are reported with no button held too (Button 0), as the toolkit does.
+    setMouseTracking(true);
     dc_.setImage(QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32));
     redrawBackground(dc_.image());
 }

@@ -70,7 +70,6 @@ void frmOpen::CreateControls(PictureArea* window) {
     Pmb->Move(0, 0, PB->ScaleWidth(), PB->ScaleHeight());
     Pmb->setMouseIcon(LoadResPicture(101, vbResCursor));
     Pmb->setMousePointer(vbCustom);
-    // The hover mark follows the pointer without a button held.
     Pmb->hide();
     connect(Pmb, &PictureArea::MouseMove, this, &frmOpen::Pmb_MouseMove);
     connect(Pmb, &PictureArea::MouseUp, this, &frmOpen::Pmb_MouseUp);

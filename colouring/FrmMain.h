@@ -130,6 +130,9 @@ private:
     void PrintPicture();
     // Draws the canvas's shadow (while the canvas shows) and the band on the background.
     void DrawSwatch();
+    // Asks through the message window before one of the parents' functions, the bubbles
+    // standing still; true when the answer is "Ok".
+    bool AskParents(const QString& parents, const QString& child, bool password);
     // The commands' steps: false when the click ends early, skipping its last step.
     bool OpenPicture();
     void ClearAllColours();

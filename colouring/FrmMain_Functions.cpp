@@ -12,22 +12,21 @@ using namespace vb;
 
 namespace {
 
-// Prepares the message window for one of the parents' functions and waits for the answer.
-bool askParents(vb::Timer* timer, const QString& parents, const QString& child, bool password) {
+const QString kSomethingHappened =
+    QStringLiteral("Oh no!, something has happened. Call someone who can help you!");
+
+} // namespace
+
+bool FrmMain::AskParents(const QString& parents, const QString& child, bool password) {
     frmMessage& m = Forms::frmMessage();
     m.setExtendedInformation(parents);
     m.setMessage(child);
     m.setShowCancel(true);
     m.setPasswordVisible(password);
-    timer->setEnabled(false);
+    Timer1->setEnabled(false);
     m.Show(true);
     return m.ButtonPressed == QLatin1String("Ok");
 }
-
-const QString kSomethingHappened =
-    QStringLiteral("Oh no!, something has happened. Call someone who can help you!");
-
-} // namespace
 
 void FrmMain::pFunc_Click(int16_t Index) {
     switch (Index) {
@@ -41,8 +40,7 @@ void FrmMain::pFunc_Click(int16_t Index) {
         PrintPicture();
         return;
     case 3:
-        if (askParents(Timer1,
-                       QStringLiteral("There was an attempt to view the 'About' box. You have to "
+        if (AskParents(QStringLiteral("There was an attempt to view the 'About' box. You have to "
                                       "enter the password in order to continue."),
                        kSomethingHappened, true)) {
             Forms::frmSplash().setForm_style(0);
@@ -51,8 +49,7 @@ void FrmMain::pFunc_Click(int16_t Index) {
         Timer1->setEnabled(true);
         break;
     case 4:
-        if (askParents(Timer1,
-                       QStringLiteral("There was an attempt to open the options screen. You "
+        if (AskParents(QStringLiteral("There was an attempt to open the options screen. You "
                                       "have to enter the password in order to continue."),
                        kSomethingHappened, true)) {
             Forms::frmParental().Show(true);
@@ -70,15 +67,13 @@ void FrmMain::Quit() {
     Forms::frmMessage().setPasswordVisible(false);
     const bool ok =
         QuitLocked
-            ? askParents(Timer1,
-                         QStringLiteral("There was an attempt to quit The Tintavale. You have set "
+            ? AskParents(QStringLiteral("There was an attempt to quit The Tintavale. You have set "
                                         "a password lock on this function. Please enter your "
                                         "password and press OK to continue."),
                          QStringLiteral("Oh no!, something has happened when you tried to close "
                                         "me. Call someone who can help you!"),
                          true)
-            : askParents(Timer1,
-                         QStringLiteral("There was an attempt to quit The Tintavale. If you wish "
+            : AskParents(QStringLiteral("There was an attempt to quit The Tintavale. If you wish "
                                         "to allow this, press OK."),
                          QStringLiteral("Are you sure you want to close this coloring book? Why "
                                         "don't you stay for a while?"),

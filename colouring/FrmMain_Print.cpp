@@ -6,7 +6,6 @@
 #include "Printing.h"
 #include "VbError.h"
 #include "VbMath.h"
-#include "frmMessage.h"
 
 #include <QPainter>
 #include <QPrintDialog>
@@ -38,17 +37,12 @@ void FrmMain::GetFitRect(int32_t BoxWidth, int32_t BoxHeight, int32_t PictureWid
 }
 
 void FrmMain::PrintPicture() {
-    frmMessage& m = Forms::frmMessage();
-    m.setExtendedInformation(QStringLiteral(
-        "There was an attempt to print the current picture. You have set a password lock on "
-        "this function. Please enter your password and press OK to continue."));
-    m.setMessage(QStringLiteral("Oh no!, something happened when you tried to print your "
-                                "picture. Call someone who can help you!"));
-    m.setShowCancel(true);
-    m.setPasswordVisible(true);
-    Timer1->setEnabled(false);
-    m.Show(true);
-    if (m.ButtonPressed == QLatin1String("Cancel")) {
+    if (!AskParents(QStringLiteral("There was an attempt to print the current picture. You have "
+                                   "set a password lock on this function. Please enter your "
+                                   "password and press OK to continue."),
+                    QStringLiteral("Oh no!, something happened when you tried to print your "
+                                   "picture. Call someone who can help you!"),
+                    true)) {
         Timer1->setEnabled(true);
         return;
     }

@@ -6,7 +6,6 @@
 #include "JpegFileName.h"
 #include "VbError.h"
 #include "cDIBSection.h"
-#include "frmMessage.h"
 #include "frmParentMessage.h"
 #include "mIntelJPEGLibrary.h"
 
@@ -19,17 +18,12 @@ QString JpegFileName(const QString& chosen) {
 }
 
 void FrmMain::SaveAsJpeg() {
-    frmMessage& m = Forms::frmMessage();
-    m.setExtendedInformation(QStringLiteral(
-        "There was an attempt to save the current picture. This is a password locked function. "
-        "Please enter your parental password and press OK to continue."));
-    m.setMessage(QStringLiteral("Oh no!, something happened when you tried to save your "
-                                "picture. Call someone who can help you!"));
-    m.setShowCancel(true);
-    m.setPasswordVisible(true);
-    Timer1->setEnabled(false);
-    m.Show(true);
-    if (m.ButtonPressed == QLatin1String("Cancel")) {
+    if (!AskParents(QStringLiteral("There was an attempt to save the current picture. This is a "
+                                   "password locked function. Please enter your parental "
+                                   "password and press OK to continue."),
+                    QStringLiteral("Oh no!, something happened when you tried to save your "
+                                   "picture. Call someone who can help you!"),
+                    true)) {
         Timer1->setEnabled(true);
         return;
     }

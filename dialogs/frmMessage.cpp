@@ -27,23 +27,9 @@ void frmMessage::CreateControls(PictureArea* window) {
     window->resize(5310 / TwipsPerPixel, 4170 / TwipsPerPixel);
     const QFont tahoma = VbFont(QStringLiteral("Tahoma"), 9.75);
 
-    // The frame first, so the box lies over it.
-    Shape1 = new QFrame(window);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setLineWidth(1);
-    QPalette grey = Shape1->palette();
-    grey.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
-    Shape1->setPalette(grey);
+    Shape1 = NewPasswordOutline(window);
     ControlMove(Shape1, 3105, 3705, 2085, 345);
-
-    Text1 = new QLineEdit(window);
-    Text1->setEchoMode(QLineEdit::Password);
-    Text1->setFrame(false);
-    Text1->setFont(VbFont(QStringLiteral("Wingdings"), 14.25));
-    QPalette bullets = Text1->palette();
-    bullets.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
-    bullets.setColor(QPalette::Base, Qt::white);
-    Text1->setPalette(bullets);
+    Text1 = NewPasswordBox(window);
     ControlMove(Text1, 3120, 3720, 2055, 315);
     Text1->installEventFilter(this);
 

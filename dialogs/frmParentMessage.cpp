@@ -9,13 +9,10 @@ using namespace vb;
 
 namespace {
 
-// A bold caption sized to its text, its right edge kept where the design puts it, so
-// a wider substitute font cannot push it out of its panel.
+// A bold caption sized to its text, its right edge where the design puts it.
 void PlaceButtonLabel(Label* l, double left, double top, double width, double height) {
     PlaceTwips(l, left, top, width, height);
-    const int right = l->x() + l->width();
-    l->SizeToText();
-    l->move(right - l->width(), l->y());
+    l->SizeToTextFromRight();
 }
 
 } // namespace

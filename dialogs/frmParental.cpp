@@ -92,23 +92,9 @@ void frmParental::CreateControls(PictureArea* window) {
     Label2 = label("Parental password:", 240, 2520, 2055, 255);
     Label2->setToolTip(PasswordTip);
 
-    // The frame first, so the box lies over it.
-    Shape1 = new QFrame(pM);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setLineWidth(1);
-    QPalette grey = Shape1->palette();
-    grey.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
-    Shape1->setPalette(grey);
+    Shape1 = NewPasswordOutline(pM);
     PlaceTwips(Shape1, 465, 2880, 2805, 360);
-
-    Text1 = new QLineEdit(pM);
-    Text1->setEchoMode(QLineEdit::Password);
-    Text1->setFrame(false);
-    Text1->setFont(VbFont(QStringLiteral("Wingdings"), 14.25));
-    QPalette bullets = Text1->palette();
-    bullets.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
-    bullets.setColor(QPalette::Base, Qt::white);
-    Text1->setPalette(bullets);
+    Text1 = NewPasswordBox(pM);
     Text1->setToolTip(PasswordTip);
     Text1->setValidator(new PasswordValidator(Text1));
     PlaceTwips(Text1, 480, 2895, 2775, 330);

@@ -73,11 +73,11 @@ void frmImport::CreateControls(PictureArea* window) {
     lButton[3]->hide();
     for (int16_t i = 0; i < int16_t(lButton.size()); ++i) {
         Label* b = lButton[i];
-        // The right-hand pair keep their right edges, so a wider substitute font cannot
-        // push them out of the panel.
-        const int right = b->x() + b->width();
-        b->SizeToText();
-        if (i >= 2) b->move(right - b->width(), b->y());
+        // The right-hand pair keep their right edges in the panel.
+        if (i >= 2)
+            b->SizeToTextFromRight();
+        else
+            b->SizeToText();
         connect(b, &Label::Click, this, [this, i] { lButton_Click(i); });
     }
 }

@@ -89,4 +89,32 @@ void CheckBox::nextCheckState() {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
+void Label::SizeToTextFromRight() {
+    const int right = x() + width();
+    SizeToText();
+    move(right - width(), y());
+}
+
+QLineEdit* NewPasswordBox(QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setEchoMode(QLineEdit::Password);
+    box->setFrame(false);
+    box->setFont(VbFont(QStringLiteral("Wingdings"), 14.25));
+    QPalette bullets = box->palette();
+    bullets.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
+    bullets.setColor(QPalette::Base, Qt::white);
+    box->setPalette(bullets);
+    return box;
+}
+
+QFrame* NewPasswordOutline(QWidget* parent) {
+    auto* outline = new QFrame(parent);
+    outline->setFrameStyle(QFrame::Box | QFrame::Plain);
+    outline->setLineWidth(1);
+    QPalette grey = outline->palette();
+    grey.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
+    outline->setPalette(grey);
+    return outline;
+}
+
 } // namespace vb

@@ -4,7 +4,9 @@
 
 #include <QCheckBox>
 #include <QFont>
+#include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace vb {
 
@@ -26,6 +28,9 @@ public:
     // Sizes the label to its text: one line wide, or (with word wrap) as tall as the text
     // needs at its present width.
     void SizeToText(bool wordWrap = false);
+    // Sizes a one-line label to its text keeping its right edge where it is, so that a
+    // wider substitute font cannot push a caption at a panel's right out of the panel.
+    void SizeToTextFromRight();
 
 signals:
     void Click();
@@ -51,5 +56,10 @@ public:
 protected:
     void nextCheckState() override;
 };
+
+// The parents' password box: flat, each typed character a grey bullet on white; and the
+// light grey outline drawn round it (made first, so the box lies over it).
+QLineEdit* NewPasswordBox(QWidget* parent);
+QFrame* NewPasswordOutline(QWidget* parent);
 
 } // namespace vb

@@ -3,6 +3,7 @@
 #include "AppPath.h"
 #include "EndProgram.h"
 #include "frmOpen.h"
+#include "frmParentMessage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -118,6 +119,19 @@ ChooserAnswer::ChooserAnswer(QString f)
 }
 
 ChooserAnswer::~ChooserAnswer() {
+    delete timer_;
+}
+
+MessageReader::MessageReader() : timer_(new QTimer) {
+    QObject::connect(timer_, &QTimer::timeout, [this] {
+        if (!Forms::frmParentMessage().Visible()) return;
+        seen << Forms::frmParentMessage().lMessage->Caption();
+        Forms::frmParentMessage().lContinue_Click();
+    });
+    timer_->start(20);
+}
+
+MessageReader::~MessageReader() {
     delete timer_;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -39,6 +40,17 @@ public:
 
 private:
     std::shared_ptr<int> shown_;
+    QTimer* timer_;
+};
+
+// Clicks Continue on the parents' message as soon as it shows, remembering its text.
+class MessageReader {
+public:
+    MessageReader();
+    ~MessageReader();
+    QStringList seen;
+
+private:
     QTimer* timer_;
 };
 

@@ -42,23 +42,6 @@ void clickLabel(Label* l) {
     testing::click(l, {2, 2});
 }
 
-// Clicks Continue on the parents' message as soon as it shows, remembering its text.
-class MessageReader : public QObject {
-public:
-    QStringList seen;
-    MessageReader() {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (!Forms::frmParentMessage().Visible()) return;
-            seen << Forms::frmParentMessage().lMessage->Caption();
-            Forms::frmParentMessage().lContinue_Click();
-        });
-        timer_.start(20);
-    }
-
-private:
-    QTimer timer_;
-};
-
 // The colouring window, loaded once from a program folder with good settings; any modal
 // window of its start-up is closed at once.
 Timer* bubbleTimer() {
@@ -169,7 +152,7 @@ private slots:
         QFETCH(bool, helpFileThere);
         testing::ProgramFolder folder;
         if (helpFileThere) QVERIFY(QFile::copy(kStagedHelp, folder.file("Help.chm")));
-        MessageReader parent;
+        testing::MessageReader parent;
         bool stayedOpen = false;
         QVERIFY(aboutBox([&] {
             clickLabel(splash().Command2);

@@ -48,23 +48,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Clicks Continue on the parents' message as soon as it shows, remembering its text.
-class MessageReader : public QObject {
-public:
-    QStringList seen;
-    MessageReader() {
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            if (!Forms::frmParentMessage().Visible()) return;
-            seen << Forms::frmParentMessage().lMessage->Caption();
-            Forms::frmParentMessage().lContinue_Click();
-        });
-        timer_.start(20);
-    }
-
-private:
-    QTimer timer_;
-};
-
 } // namespace
 
 class TestHelp : public QObject {
@@ -261,7 +244,7 @@ private slots:
         QFETCH(bool, helpFileThere);
         testing::ProgramFolder folder;
         if (helpFileThere) QVERIFY(QFile::copy(kStagedHelp, folder.file("Help.chm")));
-        MessageReader parent;
+        testing::MessageReader parent;
         QWidget owner;
         ShowHelpTopic(&owner, QStringLiteral("new pictures.htm"));
         const QList<HelpWindow*> open = openHelpWindows();

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A child's session on the real program: the chooser opens at start, a picture is chosen,
+# a crayon stroke goes on the canvas, and quitting (allowed without the password) saves
+# the coloured copy and ends the program.
+set -u
+here=$(dirname "$0")
+. "$here/lib.sh"
+program_dir=$1
+trap e2e_stop EXIT
+fail() { echo "FAIL: $*" >&2; e2e_shot "$(dirname "$program_dir")/e2e-colouring-failed.png"; exit 1; }
+
+e2e_start "$program_dir" || exit 1
+printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
+e2e_launch
+e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
+chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
+sleep 1
+
+# The first thumbnail of the sheet: the first picture of the first book.
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+sleep 1
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+
+# A crayon stroke near the canvas's top left corner (the canvas is centred below the
+# 103-pixel toolbar; the sample pictures are 640 x 480 or 480 x 640).
+first=$(ls "$work/books" | sort -f | head -1)
+picture=$(ls "$work/books/$first" | sort -f | head -1)
+size=$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")
+read -r pw ph <<<"$size"
+left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
+for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
+xdotool mouseup 1
+sleep 0.5
+e2e_shot "$(dirname "$program_dir")/e2e-colouring.png"
+
+# Quit: the confirmation's OK button sits at the right of the message window.
+xdotool mousemove 11 11 click 1
+message=$(e2e_wait_window "Message") || fail "no quit confirmation"
+eval "$(xdotool getwindowgeometry --shell "$message")"
+xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after quitting"
+
+copy="$work/colored pictures/$first/${picture%???}jpg"
+[ -f "$copy" ] || fail "no coloured copy at $copy"
+grey=$(/usr/bin/convert "$copy" -format "%[fx:int(255*p{44,26}.intensity)]" info:)
+[ "$grey" -lt 128 ] || fail "the stroke is not in the coloured copy (grey $grey)"
+[ -e "$work/temp.bmp" ] && fail "temp.bmp left behind"
+echo "colouring: 1 passed, 0 failed"

@@ -55,6 +55,10 @@ bool FrmMain::OpenPicture() {
     }
     if (chosen.isEmpty()) return true;
 
+    // The previous picture stays open after a failure, so its template must stay too: a
+    // blank one would let strokes cross every outline, and the next save would write it
+    // over the child's own page.
+    const StdPicture previousTemplate = tP->Picture();
     try {
         tP->setPicture(StdPicture());
         tP->setPicture(LoadPicture(chosen));
@@ -86,7 +90,7 @@ bool FrmMain::OpenPicture() {
     } catch (const VbError&) {
         const QString name = chosen;
         ShowErrorMessage(kDamagedPicture, name);
-        tP->setPicture(StdPicture());
+        tP->setPicture(previousTemplate);
         return false;
     }
 
@@ -146,6 +150,7 @@ void FrmMain::ClearAllColours() {
 }
 
 void FrmMain::UndoStroke() {
+    if (UndoIndex < 0) return;
     tP->Cls();
     UndoPictures[UndoIndex]->Set_dib(*P, false);
     UndoTemplates[UndoIndex]->Set_dib(*tP, false);

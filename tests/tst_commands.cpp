@@ -110,6 +110,11 @@ private slots:
         QVERIFY(rig.sounds.played.contains("NEW0") || rig.sounds.played.contains("NEW1"));
         // Centred in the background.
         QCOMPARE(rig.m.P->geometry().topLeft(), QPoint((1024 - 200) / 2, (665 - 100) / 2));
+        // Undo with nothing to undo leaves the picture alone.
+        rig.m.c_click(2);
+        QCOMPARE(rig.m.UndoIndex, -1);
+        QVERIFY(qRed(rig.m.P->Point(50, 50)) < 100);
+        QCOMPARE(rig.m.tP->Point(50, 50), 0xFFFFFF);
     }
 
     void damagedCopyOpensBlankWithoutAMessage() {
@@ -138,6 +143,9 @@ private slots:
         Answer answer;
         rig.chooser.file = cat;
         rig.m.c_click(0);
+        rig.m.pTool_MouseUp(3);
+        stroke(rig.m, QPoint(20, 50), QPoint(180, 50)); // a marker line in the template
+        rig.m.pTool_MouseUp(0);
         // Damaged after the library was read (a damaged file found by the reading ends the
         // program instead).
         const QString bad = rig.folder.file("books/farm/broken.gif");
@@ -151,6 +159,13 @@ private slots:
         QVERIFY2(answer.lastExtended.contains("'" + bad + "'"), qPrintable(answer.lastExtended));
         QCOMPARE(rig.m.PicturePath, cat);
         QVERIFY(rig.m.Timer1->Enabled());
+        // The previous picture's template stays, outlines and marker line and all, so its
+        // strokes keep to the outlines.
+        QCOMPARE(rig.m.tP->size(), QSize(200, 100));
+        QCOMPARE(rig.m.tP->Point(100, 50), 0);
+        QCOMPARE(rig.m.tP->Point(50, 30), 0xFFFFFF);
+        stroke(rig.m, QPoint(50, 30), QPoint(55, 30));
+        QCOMPARE(rig.m.tP->Point(150, 30), 0xFFFFFF); // the region fill ends at the outlines
     }
 
     void clearAndUndo() {

@@ -5,11 +5,12 @@ e2e_start() {
   program_dir=$1
   work=$(mktemp -d)
   cp -a "$program_dir/." "$work/"
-  display=:$((100 + RANDOM % 400))
-  while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=:$((100 + RANDOM % 400)); done
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and tells which, so parallel runs never collide.
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/.display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display
+  for _ in $(seq 100); do [ -s "$work/.display" ] && break; sleep 0.1; done
+  [ -s "$work/.display" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(tr -d '[:space:]' <"$work/.display")
   export XDG_RUNTIME_DIR=$work/.runtime
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done

@@ -26,7 +26,10 @@ StdPicture LoadPicture(const QString& path) {
     if (!accepted.contains(QString::fromLatin1(format))) Raise(ErrInvalidPicture);
     QImage image = reader.read();
     if (image.isNull()) Raise(ErrInvalidPicture);
-    return StdPicture(image.convertToFormat(QImage::Format_RGB32));
+    // A GIF's transparent pixels show the back colour of the area it is set on.
+    const bool transparent = format == "gif" && image.hasAlphaChannel();
+    return StdPicture(
+        image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32));
 }
 
 void SavePicture(const StdPicture& picture, const QString& path) {
@@ -42,12 +45,14 @@ void SavePicture(const StdPicture& picture, const QString& path) {
 StdPicture LoadResPicture(int id, int kind) {
     if (kind == vbResBitmap) {
         QImage image(QStringLiteral(":/bitmaps/%1.bmp").arg(id));
-        if (image.isNull()) Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
+        if (image.isNull())
+            Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
         return StdPicture(image.convertToFormat(QImage::Format_RGB32));
     }
     if (kind == vbResCursor) {
         QImage image(QStringLiteral(":/cursors/%1.png").arg(id));
-        if (image.isNull()) Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
+        if (image.isNull())
+            Raise(326, QStringLiteral("Resource with identifier '%1' not found").arg(id));
         const QPoint hot(image.text(QStringLiteral("HotSpotX")).toInt(),
                          image.text(QStringLiteral("HotSpotY")).toInt());
         return StdPicture(image, hot);

@@ -36,7 +36,7 @@ constexpr int vbResIcon = 1;
 constexpr int vbResCursor = 2;
 
 // BMP, GIF or JPEG; "" gives the empty picture; a missing file raises 53, a file that is
-// not a picture raises 481.
+// not a picture raises 481. A GIF keeps its transparency; other pictures are opaque.
 StdPicture LoadPicture(const QString& path);
 // Writes a 24-bit BMP file, replacing an old one only once the new one is whole; an empty
 // picture raises 481, a file that cannot be written 75.

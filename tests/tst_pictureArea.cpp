@@ -2,8 +2,8 @@
 
 #include "Control.h"
 #include "PictureArea.h"
-#include "VbError.h"
 #include "TestSupport.h"
+#include "VbError.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -190,6 +190,34 @@ private slots:
         const QByteArray bytes = saved.readAll();
         QCOMPARE(int(uchar(bytes[28])), 24); // biBitCount
         QCOMPARE(LoadPicture(saved.fileName()).image().pixel(2, 1), qRgb(200, 100, 50));
+    }
+
+    void transparentGifShowsTheBackColour_data() {
+        QTest::addColumn<int>("backColor");
+        QTest::newRow("white") << 0xFFFFFF;
+        QTest::newRow("grey") << 0xC0C0C0;
+    }
+    void transparentGifShowsTheBackColour() {
+        QFETCH(int, backColor);
+        // 2 x 1 GIF: pixel 0 black, pixel 1 transparent (its palette colour is black too).
+        static const char gif[] = "GIF89a\x02\x00\x01\x00\xf0\x00\x00\x00\x00\x00\x00\x00"
+                                  "\x00\x21\xf9\x04\x01\x00\x00\x01\x00\x2c\x00\x00\x00"
+                                  "\x00\x02\x00\x01\x00\x00\x02\x02\x44\x0a\x00\x3b";
+        testing::ProgramFolder folder;
+        QFile file(folder.file("line.gif"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(gif, sizeof gif - 1);
+        file.close();
+        PictureArea container;
+        PictureArea area(&container);
+        area.setBackColor(backColor);
+        area.setAutoSize(true);
+        area.setPicture(LoadPicture(file.fileName()));
+        QCOMPARE(area.ScaleWidth(), 2.0f);
+        QCOMPARE(area.Point(0, 0), 0);
+        QCOMPARE(area.Point(1, 0), backColor);
+        QCOMPARE(area.Image().image().pixel(1, 0) & 0xFFFFFF,
+                 ColorValueToRgb(backColor) & 0xFFFFFF);
     }
 };
 

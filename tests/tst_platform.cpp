@@ -20,7 +20,7 @@ class SampleForm : public Form {
 public:
     PictureArea* box = nullptr;
     int loads = 0, unloads = 0;
-    QString Result;       // survives an unload
+    QString Result; // survives an unload
     bool refuseUnload = false;
 
 protected:
@@ -112,7 +112,8 @@ private slots:
         QTest::qWait(500);
         t.setEnabled(false);
         const double expected = clock.elapsed() / 15.625;
-        QVERIFY2(ticks >= expected * 0.8 && ticks <= expected + 1,
+        // Ticks missed while the machine is busy are dropped, so only the upper bound is tight.
+        QVERIFY2(ticks >= expected * 0.5 && ticks <= expected + 1,
                  qPrintable(QString("%1 ticks, about %2 expected").arg(ticks).arg(expected)));
         const int after = ticks;
         QTest::qWait(50);
@@ -139,10 +140,11 @@ private slots:
 
     void modalShowWaitsUntilHiddenOrUnloaded() {
         SampleForm f;
-        QVERIFY(testing::whileModal([&] { f.Show(true); }, [&] {
-            QVERIFY(f.Visible());
-            f.Hide();
-        }));
+        QVERIFY(testing::whileModal([&] { f.Show(true); },
+                                    [&] {
+                                        QVERIFY(f.Visible());
+                                        f.Hide();
+                                    }));
         QVERIFY(f.IsLoaded());
         QVERIFY(testing::whileModal([&] { f.Show(true); }, [&] { f.Unload(); }));
         QVERIFY(!f.IsLoaded());

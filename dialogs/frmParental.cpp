@@ -8,7 +8,9 @@
 #include "StdPicture.h"
 #include "frmFirstTime.h"
 #include "frmMessage.h"
+#include "frmOpen.h"
 #include "frmParentMessage.h"
+#include "frmSplash.h"
 #include "mWindow.h"
 
 #include <QFileInfo>
@@ -187,7 +189,8 @@ void frmParental::Lab_Click(int16_t Index) {
             return;
         }
         // A settings file that cannot be read and was not replaced: the program cannot go on.
-        // (The loading window and the picture chooser, once they exist, go first.)
+        Forms::frmSplash().Unload();
+        Forms::frmOpen().Unload();
         Forms::frmMessage().Unload();
         Forms::frmParentMessage().Unload();
         Forms::frmFirstTime().Unload();

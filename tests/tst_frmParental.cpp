@@ -8,6 +8,7 @@
 #include "frmFirstTime.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
+#include "frmSplash.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -223,6 +224,8 @@ private slots:
             QVERIFY(QFile::setPermissions(path, {}));
         }
         if (kind == "folder") QVERIFY(QDir(folder.path()).mkdir("Settings.txt"));
+        // Left loaded and hidden, as Visit Website leaves the About box.
+        Forms::frmSplash().setForm_style(0);
 
         Script script;
         if (before.contains("first run")) script.continueFirstRun();
@@ -242,6 +245,9 @@ private slots:
         QCOMPARE(script.log, before + QStringList{"options"});
         QCOMPARE(shown, states);
         QCOMPARE(ends.count(), cancelEnds ? 1 : 0);
+        // Ending the program closes every other window first.
+        QCOMPARE(Forms::frmSplash().IsLoaded(), !cancelEnds);
+        Forms::frmSplash().Unload();
         QVERIFY(!Forms::frmParental().IsLoaded());
         QVERIFY(!Forms::frmParental().OKclicked);
         // Cancel writes nothing.

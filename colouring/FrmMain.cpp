@@ -1,7 +1,5 @@
 #include "FrmMain.h"
 
-// #include "pButton.h"
-
 using namespace vb;
 
 FrmMain::FrmMain() : Form(Style::Main) {}

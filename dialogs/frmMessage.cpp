@@ -64,6 +64,9 @@ void frmMessage::Form_Load() {
     cOut2->SetPicture(LoadResPicture(114, vbResBitmap), LoadResPicture(113, vbResBitmap));
     Check1->SetPicture(LoadResPicture(127, vbResBitmap), LoadResPicture(128, vbResBitmap),
                        LoadResPicture(129, vbResBitmap));
+    // The OK box reaches past the window's right edge: keep it inside the raised frame.
+    const int inside = Me()->width() - 2 - cOut1->x();
+    if (cOut1->width() > inside) cOut1->resize(inside, cOut1->height());
     const StdPicture hand = LoadResPicture(101, vbResCursor);
     for (pButton* b : {cOut1, cOut2, Check1}) b->MouseIcon(hand);
     Check1->setVisible(false);

@@ -167,6 +167,8 @@ private slots:
                             });
         Prepare(false);
         QVERIFY(m.Check1->isVisibleTo(m.Me()) && m.cOut2->isVisibleTo(m.Me()));
+        // OK stays inside the two-pixel raised frame.
+        QVERIFY(m.cOut1->geometry().right() <= m.Me()->width() - 3);
         Run("h=2400;cancel");
     }
 

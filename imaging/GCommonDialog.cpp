@@ -158,12 +158,14 @@ int32_t returnedFileFlags(int32_t flags, const QString& path, const QString& def
 
 } // namespace
 
-bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& a) {
+// Runs the open or save dialog and writes its answer back into the caller's arguments;
+// a cancel empties the texts and sets FilterIndex to `cancelledIndex`.
+template <typename Args>
+bool GCommonDialog::runFileArgs(Args& a, bool save, int32_t flags, int32_t cancelledIndex) {
     APIReturn_ = 0;
     ExtendedError_ = 0;
-    const int32_t flags = OpenFlags(a);
     const QString filter = ConvertFilter(a.Filter);
-    const FileResult r = runFileDialog(false, a.FileName, filter, a.FilterIndex, a.InitDir,
+    const FileResult r = runFileDialog(save, a.FileName, filter, a.FilterIndex, a.InitDir,
                                        a.DlgTitle, a.DefaultExt, a.Owner, flags);
     APIReturn_ = r.chosen ? 1 : 0;
     if (!r.chosen) {
@@ -171,7 +173,7 @@ bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& a) {
         a.FileTitle.clear();
         a.Filter.clear();
         a.flags = 0;
-        a.FilterIndex = -1;
+        a.FilterIndex = cancelledIndex;
         return false;
     }
     a.FileName = r.path;
@@ -179,32 +181,17 @@ bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& a) {
     a.flags = returnedFileFlags(flags, r.path, a.DefaultExt);
     a.FilterIndex = r.filterIndex;
     a.Filter = FilterEntry(filter, r.filterIndex);
+    return true;
+}
+
+bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& a) {
+    if (!runFileArgs(a, false, OpenFlags(a), -1)) return false;
     if (a.flags & OFN_READONLY) a.ReadOnly = true;
     return true;
 }
 
 bool GCommonDialog::VBGetSaveFileName(SaveFileArgs& a) {
-    APIReturn_ = 0;
-    ExtendedError_ = 0;
-    const int32_t flags = SaveFlags(a);
-    const QString filter = ConvertFilter(a.Filter);
-    const FileResult r = runFileDialog(true, a.FileName, filter, a.FilterIndex, a.InitDir,
-                                       a.DlgTitle, a.DefaultExt, a.Owner, flags);
-    APIReturn_ = r.chosen ? 1 : 0;
-    if (!r.chosen) {
-        a.FileName.clear();
-        a.FileTitle.clear();
-        a.Filter.clear();
-        a.flags = 0;
-        a.FilterIndex = 0;
-        return false;
-    }
-    a.FileName = r.path;
-    a.FileTitle = QFileInfo(r.path).fileName();
-    a.flags = returnedFileFlags(flags, r.path, a.DefaultExt);
-    a.FilterIndex = r.filterIndex;
-    a.Filter = FilterEntry(filter, r.filterIndex);
-    return true;
+    return runFileArgs(a, true, SaveFlags(a), 0);
 }
 
 QString GCommonDialog::VBGetFileTitle(const QString& sFile) {

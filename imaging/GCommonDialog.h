@@ -157,6 +157,8 @@ private:
     FileResult runFileDialog(bool save, const QString& fileName, const QString& filter,
                              int32_t filterIndex, const QString& initDir, const QString& title,
                              const QString& defaultExt, QWidget* owner, int32_t flags);
+    template <typename Args>
+    bool runFileArgs(Args& a, bool save, int32_t flags, int32_t cancelledIndex);
     void LoadSystemColors();
     QPrinter& storedPrinter();
 

@@ -175,3 +175,11 @@ void makeBooks(const Out &out)
         }
     }
 }
+
+QPainterPath curve(QPointF a, QPointF c1, QPointF c2, QPointF b)
+{
+    QPainterPath p;
+    p.moveTo(a);
+    p.cubicTo(c1, c2, b);
+    return p;
+}

@@ -17,6 +17,9 @@ std::vector<PictureSpec> vehicles();
 std::vector<PictureSpec> theGarden();
 std::vector<PictureSpec> atHome();
 
+// A cubic curve from a to b, as one path.
+QPainterPath curve(QPointF a, QPointF c1, QPointF c2, QPointF b);
+
 // Shared scenery.
 void ground(Sketch &s, double y, double wave = 6);
 void sun(Sketch &s, double cx, double cy, double r, int rays = 10);

@@ -7,14 +7,6 @@ namespace {
 
 using P = QPointF;
 
-QPainterPath curve(P a, P c1, P c2, P b)
-{
-    QPainterPath p;
-    p.moveTo(a);
-    p.cubicTo(c1, c2, b);
-    return p;
-}
-
 void wheel(Sketch &s, double cx, double cy, double r)
 {
     s.circle(cx, cy, r);

@@ -58,6 +58,14 @@ private:
     QTimer timer_;
 };
 
+// Opens the two-box line art through the open command, as the child would choose it.
+QString openLineArt(LoadedMain& rig) {
+    const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
+    rig.chooser.file = cat;
+    rig.m.c_click(0);
+    return cat;
+}
+
 void stroke(FrmMain& m, QPoint from, QPoint to) {
     testing::press(m.P, from);
     testing::move(m.P, (from + to) / 2);
@@ -72,10 +80,8 @@ class TestCommands : public QObject {
 private slots:
     void chooserClosedWithoutAChoiceSavesAndChangesNothing() {
         LoadedMain rig;
-        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        rig.chooser.file = cat;
-        rig.m.c_click(0);
+        const QString cat = openLineArt(rig);
         QCOMPARE(rig.m.PicturePath, cat);
         stroke(rig.m, QPoint(50, 50), QPoint(60, 60));
         rig.chooser.file.clear();
@@ -139,10 +145,8 @@ private slots:
 
     void damagedPictureNamesItsPathAndKeepsThePrevious() {
         LoadedMain rig;
-        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        rig.chooser.file = cat;
-        rig.m.c_click(0);
+        const QString cat = openLineArt(rig);
         rig.m.pTool_MouseUp(3);
         stroke(rig.m, QPoint(20, 50), QPoint(180, 50)); // a marker line in the template
         rig.m.pTool_MouseUp(0);
@@ -170,10 +174,8 @@ private slots:
 
     void clearAndUndo() {
         LoadedMain rig;
-        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        rig.chooser.file = cat;
-        rig.m.c_click(0);
+        const QString cat = openLineArt(rig);
         // A marker line across both boxes, then crayon strokes.
         rig.m.pTool_MouseUp(3);
         stroke(rig.m, QPoint(20, 50), QPoint(180, 50));
@@ -190,8 +192,7 @@ private slots:
         rig.m.c_click(2);
         QVERIFY(!rig.m.c[2]->Enabled());
         QCOMPARE(rig.m.UndoIndex, -1);
-        // What is left is the canvas as it was before the second crayon stroke... and the
-        // marker line, which the first undone snapshot still held.
+        // Back to the state after the first stroke: the marker line stays.
         QCOMPARE(rig.m.tP->Point(100, 50), 0);
 
         // Clear cancelled: nothing changes and no copy is written.
@@ -214,10 +215,8 @@ private slots:
 
     void undoAfterTheMarkerRemovesItsLineEverywhere() {
         LoadedMain rig;
-        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        rig.chooser.file = cat;
-        rig.m.c_click(0);
+        const QString cat = openLineArt(rig);
         rig.m.pTool_MouseUp(3);
         stroke(rig.m, QPoint(20, 50), QPoint(80, 50));
         QCOMPARE(rig.m.P->Point(50, 50), 0);
@@ -246,10 +245,8 @@ private slots:
 
     void crazyColoursToggleWithRealPresses() {
         LoadedMain rig;
-        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
         Answer answer;
-        rig.chooser.file = cat;
-        rig.m.c_click(0);
+        const QString cat = openLineArt(rig);
         rig.sounds.played.clear();
         QWidget* face = rig.m.c[3]->findChild<PictureArea*>();
         QVERIFY(face);

@@ -73,6 +73,18 @@ FrmMain& freshMain() {
     return m;
 }
 
+// The colouring window started in a program folder of its own with these settings.
+struct Started {
+    StartFolder folder;
+    testing::EndRecorder ends;
+    testing::ChooserAnswer chooser; // the first picture: nothing chosen
+    FrmMain& m;
+    explicit Started(const QByteArray& settings) : m(freshMain()) {
+        writeSettings(folder.file("Settings.txt"), settings);
+        m.Load();
+    }
+};
+
 } // namespace
 
 class TestStartup : public QObject {
@@ -189,12 +201,8 @@ private slots:
     }
 
     void layoutOfTheRealWindow() {
-        StartFolder folder;
-        testing::EndRecorder ends;
-        writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
-        testing::ChooserAnswer chooser; // the first picture: nothing chosen
-        FrmMain& m = freshMain();
-        m.Load();
+        Started started("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        FrmMain& m = started.m;
         QCOMPARE(m.Me()->geometry(), QRect(0, 0, 1024, 768));
         QCOMPARE(m.pT->geometry(), QRect(0, 0, 1024, 103));
         QCOMPARE(m.PB->geometry(), QRect(0, 103, 1024, 665));
@@ -224,12 +232,8 @@ private slots:
     }
 
     void bubblesStartBelowThePanelWithTheirColoursAndMasks() {
-        StartFolder folder;
-        testing::EndRecorder ends;
-        writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
-        testing::ChooserAnswer chooser; // the first picture: nothing chosen
-        FrmMain& m = freshMain();
-        m.Load();
+        Started started("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        FrmMain& m = started.m;
         QCOMPARE(int(m.Bubbles.size()), 22);
         QCOMPARE(int(m.pCC.size()), 44);
         QCOMPARE(int(m.BubbleSprites.size()), 44);
@@ -252,12 +256,8 @@ private slots:
     }
 
     void bubbleSpeedZeroLeavesTheBubblesStill() {
-        StartFolder folder;
-        testing::EndRecorder ends;
-        writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n0\r\n");
-        testing::ChooserAnswer chooser; // the first picture: nothing chosen
-        FrmMain& m = freshMain();
-        m.Load();
+        Started started("pw\r\n 1 \r\n 0 \r\n 0 \r\n0\r\n");
+        FrmMain& m = started.m;
         QVERIFY(m.Loaded);
         for (const Bubble& b : m.Bubbles) {
             QCOMPARE(b.VY, 0.0f);
@@ -266,12 +266,8 @@ private slots:
     }
 
     void aSecondLoadKeepsPictureAndBubblesAndResetsTheRest() {
-        StartFolder folder;
-        testing::EndRecorder ends;
-        writeSettings(folder.file("Settings.txt"), "pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
-        testing::ChooserAnswer chooser; // the first picture: nothing chosen
-        FrmMain& m = freshMain();
-        m.Load();
+        Started started("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        FrmMain& m = started.m;
         QImage page(300, 200, QImage::Format_RGB32);
         page.fill(qRgb(1, 2, 3));
         m.P->setPicture(StdPicture(page));
@@ -283,7 +279,7 @@ private slots:
         m.pTool[1]->setEnabled(true);
         m.c[1]->setEnabled(true);
         m.c[3]->setPressed(true);
-        writeSettings(folder.file("Settings.txt"), "changed\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
+        writeSettings(started.folder.file("Settings.txt"), "changed\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
         m.Form_Load();
         QVERIFY(!m.Timer1->Enabled()); // a later load leaves the bubbles to its caller
         QCOMPARE(m.Parental_Password, QString("changed"));

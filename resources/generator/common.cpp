@@ -251,4 +251,11 @@ QImage washedOut(const QImage &src, const QColor &background)
     return img;
 }
 
+const std::vector<QColor> &rainbowLetters()
+{
+    static const std::vector<QColor> c = {QColor(225, 40, 40), QColor(245, 130, 0), QColor(40, 160, 60),
+                                          QColor(30, 110, 220), QColor(150, 60, 200), QColor(230, 50, 150)};
+    return c;
+}
+
 } // namespace gen

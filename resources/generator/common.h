@@ -34,6 +34,8 @@ bool saveWav(const std::vector<double> &samples, const QString &file);
 QString kidFontFamily();      // Comic Neue Bold
 QString plainFontFamily();    // DejaVu Sans Bold
 QFont kidFont(double pixelSize);
+// The colours of lettering that changes colour letter by letter.
+const std::vector<QColor> &rainbowLetters();
 QFont plainFont(double pixelSize);
 
 // Deterministic pseudo-random numbers and 2-D value noise.

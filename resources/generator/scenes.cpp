@@ -189,9 +189,38 @@ QImage scene(int w, int h)
 
 } // namespace
 
+// The program's name on the splash, so that the About box says what it is about. It sits
+// below the strip the licence text may use and clear of the birds.
+void title(QImage &img)
+{
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QString name = QStringLiteral("The Tintavale");
+    QFont big = kidFont(54);
+    p.setFont(big);
+    const std::vector<QColor> letters = rainbowLetters();
+    double x = 34;
+    int coloured = 0;
+    for (const QChar c : name) {
+        // A soft white halo keeps the letters clear of the watercolour behind them.
+        QPainterPath glyph;
+        glyph.addText(x, 112, big, QString(c));
+        p.setPen(QPen(QColor(255, 255, 255, 200), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(glyph);
+        p.fillPath(glyph, c.isSpace() ? QColor() : letters[size_t(coloured++) % letters.size()]);
+        x += QFontMetricsF(big).horizontalAdvance(c);
+    }
+    p.setFont(kidFont(26));
+    p.setPen(QColor(70, 90, 140));
+    p.drawText(QPointF(40, 150), QStringLiteral("Version 5"));
+}
+
 void makeScenes(const Out &out)
 {
-    saveBmp24(scene(590, 480), out.path("assets/design/splash.bmp"));
+    QImage splash = scene(590, 480);
+    title(splash);
+    saveBmp24(splash, out.path("assets/design/splash.bmp"));
     QImage faded = scene(573, 393);
     for (int y = 0; y < faded.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(faded.scanLine(y));

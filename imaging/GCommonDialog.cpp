@@ -160,8 +160,7 @@ int32_t returnedFileFlags(int32_t flags, const QString& path, const QString& def
 
 // Runs the open or save dialog and writes its answer back into the caller's arguments;
 // a cancel empties the texts and sets FilterIndex to `cancelledIndex`.
-template <typename Args>
-bool GCommonDialog::runFileArgs(Args& a, bool save, int32_t flags, int32_t cancelledIndex) {
+bool GCommonDialog::runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex) {
     APIReturn_ = 0;
     ExtendedError_ = 0;
     const QString filter = ConvertFilter(a.Filter);

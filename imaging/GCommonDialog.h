@@ -32,15 +32,11 @@ public:
     static constexpr int32_t CF_EFFECTS = 0x100;
     static constexpr int32_t CF_LIMITSIZE = 0x2000;
 
-    // The open dialog's arguments: FileName, FileTitle, ReadOnly, Filter, FilterIndex and
+    // What the open and save dialogs share: FileName, FileTitle, Filter, FilterIndex and
     // flags come back filled in. Owner nullptr: no owner window.
-    struct OpenFileArgs {
+    struct FileArgs {
         QString FileName;
         QString FileTitle;
-        bool FileMustExist = true;
-        bool MultiSelect = false;
-        bool ReadOnly = false;
-        bool HideReadOnly = false;
         QString Filter = QStringLiteral("All (*.*)| *.*");
         int32_t FilterIndex = 1;
         QString InitDir;
@@ -49,19 +45,15 @@ public:
         QWidget* Owner = nullptr;
         int32_t flags = 0;
     };
-    // The save dialog's arguments: FileName, FileTitle, Filter, FilterIndex and flags come
-    // back filled in.
-    struct SaveFileArgs {
-        QString FileName;
-        QString FileTitle;
+    // The open dialog's arguments; ReadOnly comes back filled in too.
+    struct OpenFileArgs : FileArgs {
+        bool FileMustExist = true;
+        bool MultiSelect = false;
+        bool ReadOnly = false;
+        bool HideReadOnly = false;
+    };
+    struct SaveFileArgs : FileArgs {
         bool OverWritePrompt = true;
-        QString Filter = QStringLiteral("All (*.*)| *.*");
-        int32_t FilterIndex = 1;
-        QString InitDir;
-        QString DlgTitle;
-        QString DefaultExt;
-        QWidget* Owner = nullptr;
-        int32_t flags = 0;
     };
     // CurFont, Color and flags come back filled in. PrinterDC -1: none.
     struct FontArgs {
@@ -157,8 +149,7 @@ private:
     FileResult runFileDialog(bool save, const QString& fileName, const QString& filter,
                              int32_t filterIndex, const QString& initDir, const QString& title,
                              const QString& defaultExt, QWidget* owner, int32_t flags);
-    template <typename Args>
-    bool runFileArgs(Args& a, bool save, int32_t flags, int32_t cancelledIndex);
+    bool runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex);
     void LoadSystemColors();
     QPrinter& storedPrinter();
 

@@ -34,10 +34,15 @@ void CopyImage(std::unique_ptr<cNDib>& slot, PictureHost& from) {
     slot->Make_From_Picture(from);
 }
 
+// Points where a stroke may start: the canvas, its right and bottom borders included.
+bool OnCanvas(const PictureArea& P, float X, float Y) {
+    return X >= 0 && X <= P.ScaleWidth() && Y >= 0 && Y <= P.ScaleHeight();
+}
+
 } // namespace
 
 void FrmMain::P_MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
-    if (!(X >= 0 && X <= P->ScaleWidth() && Y >= 0 && Y <= P->ScaleHeight())) return;
+    if (!OnCanvas(*P, X, Y)) return;
     Timer1->setEnabled(false);
     tP->Cls(); // drops the previous stroke's red fill
 
@@ -83,7 +88,10 @@ void FrmMain::P_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
     const int32_t Xr = CLng(X), Yr = CLng(Y);
 
     // A stroke pressed on an outline waits until the pointer leaves it, then starts anew.
+    // Off the canvas it keeps waiting: the look-up there would read an edge pixel, and the
+    // refused restart would leave a map made for no region, which paints across outlines.
     if (RegionColor == 0) {
+        if (!OnCanvas(*P, X, Y)) return;
         RegionColor = RegionMask->Get_Pixel_Long(Xr, Yr);
         if (RegionColor == 0) return;
         P_MouseDown(Button, Shift, X, Y);

@@ -92,6 +92,8 @@ void FrmMain::CreateControls(PictureArea* w) {
     pUndo = newArea(P);
     pUndo->hide();
     connect(P, &PictureArea::MouseDown, this, &FrmMain::P_MouseDown);
+    // A quick second press is a press like any other: its stroke needs its own region map.
+    connect(P, &PictureArea::DblClickPress, this, &FrmMain::P_MouseDown);
     connect(P, &PictureArea::MouseMove, this, &FrmMain::P_MouseMove);
     connect(P, &PictureArea::MouseUp, this, &FrmMain::P_MouseUp);
 

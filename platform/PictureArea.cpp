@@ -214,6 +214,9 @@ void PictureArea::mouseDoubleClickEvent(QMouseEvent* e) {
     // The second press of a double click raises DblClick in place of MouseDown, and its
     // release no Click, as the window toolkit the program was made for reports them.
     pressedButton_ = 0;
+    const double u = scaleUnit();
+    emit DblClickPress(buttonCode(e->button()), shiftCode(e->modifiers()),
+                       float(e->position().x() * u), float(e->position().y() * u));
     if (e->button() == Qt::LeftButton) emit DblClick();
 }
 

@@ -88,6 +88,10 @@ signals:
     void MouseUp(int16_t Button, int16_t Shift, float X, float Y);
     void Click();
     void DblClick();
+    // The second press of a double click, any button. The toolkit reports it as DblClick
+    // (left button) in place of MouseDown; an area where every press counts, such as the
+    // canvas, takes it as a press.
+    void DblClickPress(int16_t Button, int16_t Shift, float X, float Y);
     void OLEDragDrop(const QStringList& files, int16_t Button, int16_t Shift, float X, float Y);
 
 protected:

@@ -38,6 +38,7 @@ struct CanvasRig {
         form.c[2]->setEnabled(false);
         form.Timer1 = new vb::Timer(&window, 1, false);
         QObject::connect(form.P, &vb::PictureArea::MouseDown, &form, &FrmMain::P_MouseDown);
+        QObject::connect(form.P, &vb::PictureArea::DblClickPress, &form, &FrmMain::P_MouseDown);
         QObject::connect(form.P, &vb::PictureArea::MouseMove, &form, &FrmMain::P_MouseMove);
         QObject::connect(form.P, &vb::PictureArea::MouseUp, &form, &FrmMain::P_MouseUp);
         setTool(0);

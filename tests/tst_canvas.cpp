@@ -49,6 +49,19 @@ bool insideA(int x, int y) {
     return x >= 42 && x <= 138 && y >= 42 && y <= 138;
 }
 
+bool insideB(int x, int y) {
+    return x >= 162 && x <= 258 && y >= 42 && y <= 138;
+}
+
+// The second press of a double click, as the window system sends it in place of a press.
+void doublePress(QWidget* w, QPoint p, int button) {
+    const Qt::MouseButton b =
+        button == 2 ? Qt::RightButton : (button == 4 ? Qt::MiddleButton : Qt::LeftButton);
+    QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(p), QPointF(w->mapToGlobal(p)), b, b,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
 QImage dibImage(const cNDib& d) {
     QImage img(d.w(), d.h(), QImage::Format_RGB32);
     for (int y = 0; y < d.h(); ++y) std::memcpy(img.scanLine(y), d.pixel(0, y), size_t(d.w()) * 4);
@@ -65,6 +78,10 @@ private slots:
     void paintStaysInside();
     void pressOnOutlineWaits_data();
     void pressOnOutlineWaits();
+    void doubleClickIsAPress_data();
+    void doubleClickIsAPress();
+    void offTheCanvasKeepsWaiting_data();
+    void offTheCanvasKeepsWaiting();
     void exactBlend_data();
     void exactBlend();
     void markerBoundsLaterRegions();
@@ -159,6 +176,84 @@ void TestCanvas::pressOnOutlineWaits() {
     QString outside;
     QVERIFY(changedPixels(waiting, rig.canvas(), insideA, &outside) > 0);
     QVERIFY2(outside.isEmpty(), qPrintable("painted outside A at " + outside));
+}
+
+void TestCanvas::doubleClickIsAPress_data() {
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<int>("button");
+    QTest::newRow("crayon") << 0 << 1;
+    QTest::newRow("paintbrush, right button") << 1 << 2;
+    QTest::newRow("pencil") << 2 << 1;
+}
+
+// A click in A, then a quick second press in B and a drag: the second press stops the
+// bubbles, takes its own snapshot and region map, and the drag paints B only.
+void TestCanvas::doubleClickIsAPress() {
+    QFETCH(int, tool);
+    QFETCH(int, button);
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(twoSquares());
+    rig.form.CurrentB = 200;
+    QWidget* P = rig.form.P;
+    click(P, {100, 90}, button);
+    const QImage first = rig.canvas();
+    QVERIFY(rig.form.Timer1->Enabled());
+
+    doublePress(P, {200, 90}, button);
+    QVERIFY(!rig.form.Timer1->Enabled());
+    QCOMPARE(rig.form.UndoIndex, 1);
+    QCOMPARE(dibImage(*rig.form.UndoPictures[1]), first);
+    QCOMPARE(rig.form.RegionMask->Get_Pixel_Long(200, 90), 255);
+    QCOMPARE(rig.form.RegionMask->Get_Pixel_Long(100, 90), 0xFFFFFF);
+    move(P, {230, 100}, button);
+    move(P, {130, 100}, button); // across into A
+    release(P, {130, 100}, button);
+    QVERIFY(rig.form.Timer1->Enabled());
+
+    QString outside;
+    QVERIFY(changedPixels(first, rig.canvas(), insideB, &outside) > 0);
+    QVERIFY2(outside.isEmpty(), qPrintable("painted outside B at " + outside));
+}
+
+void TestCanvas::offTheCanvasKeepsWaiting_data() {
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<QPoint>("off");
+    QTest::newRow("crayon, off to the left") << 0 << QPoint(-10, 90);
+    QTest::newRow("paintbrush, off below") << 1 << QPoint(150, 215);
+    QTest::newRow("pencil, off to the right") << 2 << QPoint(420, 90);
+    QTest::newRow("crayon, off above") << 0 << QPoint(100, -1);
+}
+
+// Pressed on A's outline, the pointer leaves the canvas: nothing is painted there, and
+// the stroke restarts only back on the canvas, in the region then under the pointer (the
+// white between the squares), never inside A or B.
+void TestCanvas::offTheCanvasKeepsWaiting() {
+    QFETCH(int, tool);
+    QFETCH(QPoint, off);
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(twoSquares());
+    rig.form.CurrentR = 90;
+    QWidget* P = rig.form.P;
+    press(P, {40, 90});
+    const QImage pressed = rig.canvas();
+    move(P, off);
+    move(P, off + QPoint(1, -1));
+    QCOMPARE(rig.canvas(), pressed);
+    QCOMPARE(rig.form.RegionColor, 0);
+    QCOMPARE(rig.form.UndoIndex, 0);
+
+    move(P, {150, 90});
+    QCOMPARE(rig.form.UndoIndex, 1);
+    QCOMPARE(rig.form.RegionColor, 255);
+    move(P, {150, 60});
+    release(P, {150, 60});
+    QString inside;
+    QVERIFY(changedPixels(
+                pressed, rig.canvas(),
+                [](int x, int y) { return !insideA(x, y) && !insideB(x, y); }, &inside) > 0);
+    QVERIFY2(inside.isEmpty(), qPrintable("painted inside a square at " + inside));
 }
 
 void TestCanvas::exactBlend_data() {

@@ -120,6 +120,7 @@ protected:
 
 private:
     void SetButtonFaces();
+    void EnableCrazyColoursButton(); // enabled, showing its latched state
     void LayOut();
     void BlendPixel(int32_t x, int32_t y, int32_t weight, const int32_t& Workon_color);
     int32_t TranslateColor(int32_t colour, int32_t palette);

@@ -67,7 +67,7 @@ bool FrmMain::OpenPicture() {
         if (!CanvasDib->Make_From_Picture(*tP) || !LineArtDib->Make_From_Picture(*tP))
             Raise(ErrInvalidPicture);
         c[1]->setEnabled(true);
-        if (Tool != 3) c[3]->setEnabled(true);
+        if (Tool != 3) EnableCrazyColoursButton();
         for (pButton* t : pTool) {
             t->setEnabled(true);
             t->setPressed(t->Pressed());
@@ -174,4 +174,10 @@ void FrmMain::c_MouseUp(int16_t Index) {
     c[3]->setPressed(!c[3]->Pressed());
     ColorJitter = c[3]->Pressed() ? 120 : 10;
     c[3]->setLockRefresh(false);
+}
+
+void FrmMain::EnableCrazyColoursButton() {
+    if (!c[3]->Enabled()) c[3]->setEnabled(true);
+    // Enabling draws the plain face; while crazy colours are on it must show them on.
+    c[3]->setPressed(c[3]->Pressed());
 }

@@ -20,8 +20,6 @@ void FrmMain::pTool_MouseUp(int16_t Index) {
         if (c[3]->Enabled()) c[3]->setEnabled(false);
     } else {
         Pc->setVisible(true);
-        if (!c[3]->Enabled()) c[3]->setEnabled(true);
-        // Enabling drew the plain face; show the latched state again.
-        c[3]->setPressed(c[3]->Pressed());
+        EnableCrazyColoursButton();
     }
 }

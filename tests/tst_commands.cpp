@@ -258,6 +258,30 @@ private slots:
         QCOMPARE(rig.m.ColorJitter, 10);
         QCOMPARE(rig.sounds.played.size(), 2); // the click sound, each time
     }
+
+    // Opening another picture leaves the crazy-colours button showing its state.
+    void openingKeepsTheCrazyColoursFace_data() {
+        QTest::addColumn<bool>("crazy");
+        QTest::newRow("crazy colours on") << true;
+        QTest::newRow("crazy colours off") << false;
+    }
+    void openingKeepsTheCrazyColoursFace() {
+        QFETCH(bool, crazy);
+        LoadedMain rig;
+        Answer answer;
+        openLineArt(rig);
+        const QImage plain = rig.m.c[3]->P->Image().image();
+        if (crazy) testing::click(rig.m.c[3]->P, QPoint(10, 10));
+        const QImage face = rig.m.c[3]->P->Image().image();
+        QCOMPARE(face != plain, crazy);
+
+        rig.chooser.file = addPicture(rig, "farm", "dog.bmp", lineArt());
+        rig.m.c_click(0);
+        QCOMPARE(rig.m.PicturePath, rig.chooser.file);
+        QCOMPARE(rig.m.c[3]->Pressed(), crazy);
+        QCOMPARE(rig.m.ColorJitter, crazy ? 120 : 10);
+        QCOMPARE(rig.m.c[3]->P->Image().image(), face);
+    }
 };
 
 QTEST_MAIN(TestCommands)

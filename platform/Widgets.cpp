@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <cmath>
+#include <limits>
 
 namespace vb {
 
@@ -98,6 +99,8 @@ void Label::SizeToTextFromRight() {
 QLineEdit* NewPasswordBox(QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setEchoMode(QLineEdit::Password);
+    // Qt's default cap of 32,767 characters would cut a longer password silently.
+    box->setMaxLength(std::numeric_limits<int>::max());
     box->setFrame(false);
     box->setFont(VbFont(QStringLiteral("Wingdings"), 14.25));
     QPalette bullets = box->palette();

@@ -7,6 +7,7 @@
 #include "frmMessage.h"
 #include "pButton.h"
 
+#include <QClipboard>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -39,7 +40,8 @@ frmMessage& Prepare(bool passwordVisible, const QString& details = "For the pare
 }
 
 // Shows the window and runs the script of steps inside its modal wait. Steps:
-// "type X" (keys into the password box), "clear", "ok", "enter", "details", "cancel";
+// "type X" (keys into the password box), "paste N" (the first N characters of the parents'
+// password through the clipboard), "clear", "ok", "enter", "details", "cancel";
 // checks "h=N" (height in twips), "label2=ext|incorrect", "pressed=0|1".
 void Run(const QString& script) {
     auto& m = Forms::frmMessage();
@@ -52,7 +54,12 @@ void Run(const QString& script) {
                                     }
                                     if (step.startsWith("type "))
                                         QTest::keyClicks(m.Text1, step.mid(5));
-                                    else if (step == "clear")
+                                    else if (step.startsWith("paste ")) {
+                                        QGuiApplication::clipboard()->setText(
+                                            Forms::FrmMain().Parental_Password.left(
+                                                step.mid(6).toInt()));
+                                        QTest::keyClick(m.Text1, Qt::Key_V, Qt::ControlModifier);
+                                    } else if (step == "clear")
                                         m.Text1->clear();
                                     else if (step == "ok")
                                         Click(m.cOut1);
@@ -132,6 +139,10 @@ private slots:
         QTest::newRow("empty box accepted for an empty password") << true << ""
                                                                   << "ok"
                                                                   << "Ok";
+        QTest::newRow("password beyond 32,767 characters, pasted and typed")
+            << true << QString("long pass-word ").repeated(3000) + "!"
+            << "paste 45000;type !;ok"
+            << "Ok";
         QTest::newRow("Enter in the box is OK") << true << "secret"
                                                 << "type secret;enter"
                                                 << "Ok";

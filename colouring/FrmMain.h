@@ -117,6 +117,8 @@ protected:
     void CreateControls(vb::PictureArea* window) override;
     // The orderly end of the program (FrmMain_Shutdown.cpp).
     void Form_Unload(int16_t& Cancel) override;
+    // A close request goes the quit button's way: refused while quitting is locked.
+    void CloseRequested() override;
 
 private:
     void SetButtonFaces();
@@ -139,6 +141,8 @@ private:
     void ClearAllColours();
     void UndoStroke();
     void Quit();
+    // The quit once allowed: the coloured copy is saved, then the program ends.
+    void SaveAndQuit();
     // After the options window was confirmed: the start-up again, then the buttons that
     // an open picture needs.
     void ApplyNewSettings();

@@ -8,6 +8,8 @@
 #include "frmSplash.h"
 #include "pButton.h"
 
+#include <QApplication>
+
 using namespace vb;
 
 namespace {
@@ -79,10 +81,19 @@ void FrmMain::Quit() {
                                         "don't you stay for a while?"),
                          false);
     Timer1->setEnabled(true);
-    if (ok) {
-        SaveColoredPicture();
-        Unload();
-    }
+    if (ok) SaveAndQuit();
+}
+
+void FrmMain::SaveAndQuit() {
+    SaveColoredPicture();
+    Unload();
+}
+
+void FrmMain::CloseRequested() {
+    // A locked quit needs the parents' password, which a window manager cannot give; and
+    // while another window holds the input the quit button cannot be pressed either.
+    if (QuitLocked || !Loaded || !Me()->isEnabled() || QApplication::activeModalWidget()) return;
+    SaveAndQuit();
 }
 
 void FrmMain::ApplyNewSettings() {

@@ -21,6 +21,8 @@ public:
 protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
+    // Continue only closes the window, so it is the window's close too.
+    void CloseRequested() override { Command1_Click(); }
 
 private:
     void Command1_Click();

@@ -146,6 +146,10 @@ void frmMessage::cOut2_click() {
     Unload();
 }
 
+void frmMessage::CloseRequested() {
+    if (!cOut2->isHidden()) cOut2_click();
+}
+
 void frmMessage::Text1_KeyDown(int16_t KeyCode, int16_t Shift) {
     Q_UNUSED(Shift);
     if (KeyCode == 13) cOut1_click();

@@ -49,6 +49,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
+    // "nevermind" when it shows; OK is an answer, so a plain notice waits for it.
+    void CloseRequested() override;
 
 private:
     // Sets the height and draws the frame anew around the new size.

@@ -80,6 +80,13 @@ void frmParentMessage::CloseWindow() {
     Unload();
 }
 
+void frmParentMessage::CloseRequested() {
+    if (lCancel->isHidden())
+        lContinue_Click();
+    else
+        lCancel_Click();
+}
+
 namespace Forms {
 ::frmParentMessage& frmParentMessage() {
     static auto* form = new ::frmParentMessage;

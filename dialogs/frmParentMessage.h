@@ -30,6 +30,8 @@ public:
 protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
+    // Cancel when it is offered; otherwise Continue, which then only closes the window.
+    void CloseRequested() override;
 
 private:
     void CloseWindow();

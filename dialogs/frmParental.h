@@ -36,6 +36,7 @@ public:
 protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
+    void CloseRequested() override { Lab_Click(1); }
 
 private:
     // Set when the last load could not read a settings file that exists: Cancel then

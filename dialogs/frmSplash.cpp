@@ -111,6 +111,10 @@ void frmSplash::Command1_Click() {
     Unload();
 }
 
+void frmSplash::CloseRequested() {
+    if (!Command1->isHidden()) Command1_Click();
+}
+
 void frmSplash::Command2_Click() {
     // The help file opens in the program's own viewer, at its start page and maximised:
     // the desktop has no viewer of its own for this kind of file.

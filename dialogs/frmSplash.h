@@ -39,6 +39,8 @@ protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
+    // Close when the About box shows it; the loading window waits for the scan.
+    void CloseRequested() override;
 
 private:
     int32_t storedStyle_ = 0;

@@ -24,6 +24,7 @@ public:
 protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
+    void CloseRequested() override { lButton_Click(2); }
 
 private:
     void InstallPack();

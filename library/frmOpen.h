@@ -69,6 +69,7 @@ protected:
     void CreateControls(vb::PictureArea* window) override;
     void Form_Load() override;
     void Form_Unload(int16_t& Cancel) override;
+    void CloseRequested() override { cClose_click(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -14,9 +14,10 @@ FormWindow::FormWindow(Form* form) : PictureArea(nullptr), form_(form) {
 }
 
 void FormWindow::closeEvent(QCloseEvent* e) {
-    // Closing the window unloads the form, which may refuse.
+    // Only the form may end its window; a close request must never skip what its own
+    // buttons would do first (a password, a save).
     e->ignore();
-    if (form_) form_->Unload();
+    if (form_) form_->CloseRequested();
 }
 
 void FormWindow::hideEvent(QHideEvent* e) {

@@ -69,6 +69,9 @@ protected:
     virtual void CreateControls(PictureArea* window) = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload(int16_t& Cancel) { Q_UNUSED(Cancel); }
+    // A close request from outside the program (a window manager's close). The window's
+    // own way out decides; a window that offers none refuses the request.
+    virtual void CloseRequested() {}
 
 private:
     friend class FormWindow;
@@ -82,7 +85,7 @@ private:
     bool loading_ = false;
 };
 
-// The top-level widget of a form: a picture area that hands closing to the form.
+// The top-level widget of a form: a picture area that hands close requests to the form.
 class FormWindow : public PictureArea {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -65,7 +66,10 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> chm, QWidget* owner)
     back_ = new QPushButton(tr("Back"), this);
     forward_ = new QPushButton(tr("Forward"), this);
     auto* home = new QPushButton(tr("Home"), this);
-    for (QPushButton* b : {back_, forward_, home}) b->setFocusPolicy(Qt::NoFocus);
+    // Without a window manager there is no title bar to close the window from.
+    auto* close = new QPushButton(tr("Close"), this);
+    for (QPushButton* b : {back_, forward_, home, close}) b->setFocusPolicy(Qt::NoFocus);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     back_->setEnabled(false);
     forward_->setEnabled(false);
 
@@ -85,6 +89,7 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> chm, QWidget* owner)
     buttons->addWidget(forward_);
     buttons->addWidget(home);
     buttons->addStretch(1);
+    buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(buttons);
@@ -93,6 +98,8 @@ HelpWindow::HelpWindow(std::unique_ptr<ChmFile> chm, QWidget* owner)
     connect(back_, &QPushButton::clicked, browser_, &QTextBrowser::backward);
     connect(forward_, &QPushButton::clicked, browser_, &QTextBrowser::forward);
     connect(home, &QPushButton::clicked, this, [this] { ShowTopic(chm_->DefaultTopic()); });
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QWidget::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QWidget::setEnabled);
     connect(browser_, &QTextBrowser::anchorClicked, this, &HelpWindow::FollowLink);

@@ -1,6 +1,6 @@
 #pragma once
 // The help viewer's window: the pages of a compiled help file with their pictures and
-// links, its table of contents, and Back, Forward and Home.
+// links, its table of contents, Back, Forward and Home, and Close (also Escape).
 
 #include "ChmFile.h"
 

@@ -216,6 +216,56 @@ private slots:
         if (!ends) QVERIFY(rig.m.Timer1->Enabled());
     }
 
+    void closeRequest_data() {
+        const QByteArray free("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        const QByteArray locked("pw\r\n 0 \r\n 0 \r\n 0 \r\n4\r\n");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<bool>("overAModal"); // another window holds the input
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("free: saved, then the end, nothing asked") << free << false << true;
+        QTest::newRow("locked: refused") << locked << false << false;
+        QTest::newRow("free, over the parents' message: refused") << free << true << false;
+    }
+    void closeRequest() {
+        QFETCH(QByteArray, settings);
+        QFETCH(bool, overAModal);
+        QFETCH(bool, ends);
+        LoadedMain rig(settings);
+        Parent parent;
+        openPicture(rig);
+        for (int y = 26; y <= 34; ++y)
+            for (int x = 26; x <= 34; ++x) rig.m.P->PSet(x, y, 0x0000FF); // red
+        rig.m.Tool = 2;
+        rig.m.UndoIndex = 1;
+        const QImage before = rig.m.P->Image().image();
+        const QString copy = rig.folder.file("colored pictures/farm/cat.jpg");
+        QFile::remove(copy);
+        parent.seen.clear();
+        if (overAModal) {
+            frmParentMessage& pm = Forms::frmParentMessage();
+            pm.setMessage("hello");
+            QVERIFY(testing::whileModal([&] { pm.Show(true); },
+                                        [&] {
+                                            rig.m.Me()->close();
+                                            pm.lContinue_Click();
+                                        }));
+        } else {
+            rig.m.Me()->close();
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(parent.seen, QStringList());
+        QCOMPARE(rig.ends.count(), int(ends));
+        QCOMPARE(QFileInfo::exists(copy), ends); // saved before the end
+        if (ends) {
+            QVERIFY(QImage(copy).pixelColor(30, 30).green() < 100);
+            return;
+        }
+        QVERIFY(rig.m.IsLoaded() && rig.m.P->Visible());
+        QCOMPARE(rig.m.P->Image().image(), before);
+        QCOMPARE(rig.m.Tool, 2);
+        QCOMPARE(rig.m.UndoIndex, 1);
+    }
+
     void aboutBehindThePassword() {
         LoadedMain rig;
         Parent parent;

@@ -1,6 +1,7 @@
 // The help viewer and the help opener: topics of the staged Help.chm with their titles,
 // pages, pictures and links, the cases that open nothing, which window shows a second
-// topic, and the parents' message when the help file is missing.
+// topic, closing without a window manager, and the parents' message when the help file is
+// missing.
 
 #include "ChmFile.h"
 #include "HelpWindow.h"
@@ -180,6 +181,29 @@ private slots:
             QCOMPARE(owned->parentWidget(), &temporary);
         }
         QVERIFY(owned.isNull());
+    }
+
+    void closesWithoutAWindowManager_data() {
+        QTest::addColumn<bool>("escape"); // else the Close button
+        QTest::newRow("Close button") << false;
+        QTest::newRow("Escape") << true;
+    }
+    void closesWithoutAWindowManager() {
+        QFETCH(bool, escape);
+        QPointer<HelpWindow> w = windowOf(HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, ""));
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        if (escape) {
+            QTest::keyClick(w, Qt::Key_Escape);
+        } else {
+            QPushButton* close = nullptr;
+            for (QPushButton* b : w->findChildren<QPushButton*>())
+                if (b->text() == QLatin1String("Close")) close = b;
+            QVERIFY(close && close->isVisible());
+            close->click();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(w.isNull());
     }
 
     void linksAndPicturesResolveInsideTheFile() {

@@ -1,20 +1,27 @@
 // The colouring window's unload step: timers off, buffers released, the other windows
 // unloaded in order (only those loaded), the keyboard lock removed, one end of the program.
+// And a close request on each of the other windows: it does what the window's own way out
+// does, never more.
 
+#include "AppPath.h"
 #include "FrmMain.h"
 #include "KeyRig.h"
 #include "KeyboardHook.h"
 #include "Screen.h"
 #include "TestSupport.h"
 #include "frmFirstTime.h"
+#include "frmImport.h"
 #include "frmMessage.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
+#include "frmSplash.h"
 #include "mMain_Keyboard.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <QtTest>
+#include <optional>
 
 using namespace vb;
 
@@ -52,6 +59,43 @@ bool ctrlReachesWindows() {
     return !window.got.isEmpty();
 }
 
+// Readies window `which` of the close-request table for a modal showing.
+Form& readyWindow(int which) {
+    switch (which) {
+    case 0:
+    case 1: {
+        frmMessage& m = Forms::frmMessage();
+        m.setPasswordVisible(false);
+        m.setMessage("hello");
+        m.setShowCancel(which == 0);
+        return m;
+    }
+    case 2:
+    case 3:
+        Forms::frmParentMessage().setMessage("hello");
+        Forms::frmParentMessage().setCancelVisible(which == 2);
+        return Forms::frmParentMessage();
+    case 4: {
+        QFile f(AppPath() + "/Settings.txt"); // line 2 out of range: a bad file
+        if (f.open(QIODevice::WriteOnly)) f.write("pw\r\n 7 \r\n 1 \r\n 0 \r\n4\r\n");
+        return Forms::frmParental();
+    }
+    case 5:
+    case 6:
+        Forms::frmSplash().setForm_style(which - 5);
+        return Forms::frmSplash();
+    default:
+        return Forms::frmImport();
+    }
+}
+
+// What the window answered its caller.
+QString answerOf(int which) {
+    if (which <= 1) return Forms::frmMessage().ButtonPressed;
+    if (which <= 3) return Forms::frmParentMessage().CancelPressed ? "cancel" : "continue";
+    if (which == 4) return Forms::frmParental().OKclicked ? "ok" : "not ok";
+    return QString();
+}
 } // namespace
 
 class TestShutdown : public QObject {
@@ -126,6 +170,50 @@ private slots:
         for (const auto& sprite : m.BubbleSprites) QVERIFY(!sprite);
         QVERIFY(ctrlReachesWindows());
         QCOMPARE(ends.count(), 1);
+    }
+
+    void closeRequestOnAnotherWindow_data() {
+        QTest::addColumn<int>("which"); // see readyWindow()
+        QTest::addColumn<bool>("staysOpen");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("ends");
+        QTest::newRow("message: nevermind") << 0 << false << "Cancel" << 0;
+        QTest::newRow("message without nevermind: waits for OK") << 1 << true << "Cancel" << 0;
+        QTest::newRow("parent message: Cancel") << 2 << false << "cancel" << 0;
+        QTest::newRow("parent notice: Continue") << 3 << false << "continue" << 0;
+        QTest::newRow("options over a bad file: Cancel ends") << 4 << false << "not ok" << 1;
+        QTest::newRow("About: Close") << 5 << false << "" << 0;
+        QTest::newRow("loading window: waits for the scan") << 6 << true << "" << 0;
+        QTest::newRow("more pictures: Cancel") << 7 << false << "" << 0;
+    }
+    void closeRequestOnAnotherWindow() {
+        QFETCH(int, which);
+        QFETCH(bool, staysOpen);
+        QFETCH(QString, answer);
+        QFETCH(int, ends);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ended;
+        Form& form = readyWindow(which);
+        // Continues the bad-file notice that comes before the options window.
+        std::optional<testing::MessageReader> parents;
+        if (&form == &Forms::frmParental()) parents.emplace();
+        bool asked = false, openAfter = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (asked || !form.IsLoaded() || QApplication::activeModalWidget() != form.Me()) return;
+            asked = true;
+            form.Me()->close();
+            QCoreApplication::processEvents();
+            openAfter = form.Visible();
+            if (openAfter) form.Unload();
+        });
+        poll.start(10);
+        QVERIFY(testing::whileModal([&] { form.Show(true); }, [] {}));
+        QVERIFY(asked);
+        QCOMPARE(openAfter, staysOpen);
+        QCOMPARE(answerOf(which), answer);
+        QCOMPARE(ended.count(), ends);
+        QVERIFY(!Forms::FrmMain().IsLoaded()); // a close request never unloads it
     }
 
     void theLockIsInstalledOnceAndRemovedOnce() {

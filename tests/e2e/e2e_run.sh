@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The README's run command in a fresh build folder stages the whole program: the folder it
+# starts from holds the executable, Help.chm and the books, and the About box's Help opens
+# a page of the help file there (which Close or Escape then closes).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib.sh"
+out=$(dirname "$1")
+fresh=$(mktemp -d)
+cleanup() { e2e_stop; rm -rf "$fresh"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; [ -n "${DISPLAY:-}" ] && e2e_shot "$out/e2e-run-failed.png"; exit 1; }
+
+# Only the program is built there, not the tests.
+BUILD_DIR="$fresh/build" TV_RUN_STAGE_ONLY=1 bash "$here/../../scripts/run" >"$fresh/run.log" 2>&1 ||
+  { cat "$fresh/run.log" >&2; fail "scripts/run did not stage the program"; }
+staged="$fresh/build/run"
+[ -x "$staged/tintavale" ] || fail "no executable in $staged"
+[ -s "$staged/Help.chm" ] || fail "no Help.chm in $staged"
+pictures=$(find "$staged/books" -mindepth 2 -maxdepth 2 -type f 2>/dev/null | wc -l)
+[ "$pictures" -gt 0 ] || fail "no books in $staged"
+
+e2e_start "$staged" || exit 1
+printf 'secret\r\n 0 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
+e2e_launch
+e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
+chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+
+# About (the fourth function button, behind the password), then Help.
+xdotool mousemove 72 10 click 1
+message=$(e2e_wait_window "Message") || fail "no password request"
+eval "$(xdotool getwindowgeometry --shell "$message")"
+xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
+sleep 0.5
+xdotool type --delay 20 secret
+xdotool key Return
+sleep 1
+# The About box is centred: 590 x 458 pixels; Help lies at 64, 432 inside it.
+xdotool mousemove $(((1024 - 590) / 2 + 64 + 12)) $(((768 - 458) / 2 + 432 + 8)) click 1
+help=$(e2e_wait_window "Welcome to The Tintavale") || fail "Help opened no page"
+sleep 0.5
+xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 && fail "a message showed"
+e2e_shot "$out/e2e-run-help.png"
+
+# Without a window manager, Escape closes the help window.
+xdotool windowfocus "$help" 2>/dev/null
+xdotool key Escape
+for _ in $(seq 30); do
+  xdotool search --onlyvisible --name "^Welcome to The Tintavale\$" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name "^Welcome to The Tintavale\$" >/dev/null 2>&1 &&
+  fail "Escape left the help window open"
+echo "run: 1 passed, 0 failed"

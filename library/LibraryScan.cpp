@@ -1,10 +1,18 @@
 #include "LibraryScan.h"
 
 #include "ColoredCopy.h"
+#include "Gdi.h"
+#include "PictureHost.h"
+#include "StdPicture.h"
+#include "VbError.h"
 #include "VbMath.h"
+#include "cNDib.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QThread>
 #include <algorithm>
 
 QString GetLastPathPart(const QString& path) {
@@ -112,4 +120,100 @@ SheetPlan PlanSheet(const std::vector<int32_t>& picturesPerBook, int32_t W, int3
         rowTop += 100;
     }
     return plan;
+}
+
+namespace {
+
+// The loading stage without its widget: the persistent image a picture area of back colour
+// `backColor` holds once the picture is set on it with AutoSize.
+class Stage : public vb::PictureHost {
+public:
+    Stage(const vb::StdPicture& picture, int32_t backColor) {
+        const QImage& image = picture.image();
+        if (image.format() == QImage::Format_RGB32) {
+            // Opaque: the back colour is painted over entirely.
+            dc_.setImage(image);
+            return;
+        }
+        QImage staged(std::max(1, image.width()), std::max(1, image.height()),
+                      QImage::Format_RGB32);
+        staged.fill(vb::ColorValueToRgb(backColor));
+        QPainter(&staged).drawImage(0, 0, image);
+        dc_.setImage(staged);
+    }
+    vb::HDC hDC() override { return &dc_; }
+    void SetWidth(float) override {}
+    void SetHeight(float) override {}
+
+private:
+    vb::DeviceContext dc_;
+};
+
+} // namespace
+
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor) {
+    Stage stage(vb::LoadPicture(source), stageColor);
+    cNDib buffer;
+    if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
+    // A box of its own: the drawn rectangle is all that goes to the sheet.
+    vb::DeviceContext box(QImage(100, 100, QImage::Format_RGB32));
+    box.takeDirty();
+    buffer.Set_dib_Fit(&box, 0, 0, 100, 100);
+    const QRect drawn = box.takeDirty();
+    if (drawn.isEmpty()) return {};
+    return {box.image().copy(drawn), drawn.topLeft()};
+}
+
+ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor)
+    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()) {
+    // Follows the CPUs this process may use (its affinity), not those of the machine.
+    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    for (size_t i = 0; i < jobs_.size(); ++i) pool_.start([this, i] { make(i); });
+}
+
+ThumbnailMaker::~ThumbnailMaker() {
+    Stop();
+}
+
+void ThumbnailMaker::make(size_t i) {
+    Result r;
+    if (!stopping_) {
+        try {
+            r.Made =
+                MakeThumbnail(ThumbnailSource(jobs_[i].Folder, jobs_[i].FileName), stageColor_);
+            r.Ok = true;
+        } catch (...) {
+            // Any failure is the scan's failure; the reader decides what follows.
+        }
+    }
+    r.Done = true;
+    QMutexLocker lock(&mutex_);
+    results_[i] = std::move(r);
+    ready_.wakeAll();
+}
+
+bool ThumbnailMaker::Take(size_t i, Thumbnail& out, const std::function<void()>& idle,
+                          int everyMs) {
+    QMutexLocker lock(&mutex_);
+    if (idleDue_.isForever()) idleDue_.setRemainingTime(everyMs);
+    for (;;) {
+        // Counted across takes: a steady stream of short waits must not starve it either.
+        if (idle && idleDue_.hasExpired()) {
+            lock.unlock();
+            idle();
+            lock.relock();
+            idleDue_.setRemainingTime(everyMs);
+        }
+        if (results_[i].Done) break;
+        ready_.wait(&mutex_, idleDue_);
+    }
+    out = std::move(results_[i].Made);
+    results_[i].Made = {};
+    return results_[i].Ok;
+}
+
+void ThumbnailMaker::Stop() {
+    stopping_ = true;
+    pool_.clear();
+    pool_.waitForDone();
 }

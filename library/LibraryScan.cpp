@@ -12,7 +12,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QPainter>
-#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 
 QString GetLastPathPart(const QString& path) {
@@ -153,7 +153,8 @@ private:
 
 Thumbnail MakeThumbnail(const QString& source, int32_t stageColor) {
     Stage stage(vb::LoadPicture(source), stageColor);
-    cNDib buffer;
+    // One buffer for each thread, refilled in place from picture to picture.
+    static thread_local cNDib buffer;
     if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
     // A box of its own: the drawn rectangle is all that goes to the sheet.
     vb::DeviceContext box(QImage(100, 100, QImage::Format_RGB32));
@@ -165,10 +166,14 @@ Thumbnail MakeThumbnail(const QString& source, int32_t stageColor) {
 }
 
 ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor)
-    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()) {
-    // Follows the CPUs this process may use (its affinity), not those of the machine.
-    pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    for (size_t i = 0; i < jobs_.size(); ++i) pool_.start([this, i] { make(i); });
+    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()),
+      unfinished_(jobs_.size()) {
+    // The shared pool: it has a thread for each CPU this process may use (its affinity), and
+    // the image calls of its threads shrink and convert on the calling thread instead of
+    // handing parts to the pool and waiting. Below the usual priority, so that whatever
+    // else the pool is given meanwhile need not wait behind a whole library.
+    for (size_t i = 0; i < jobs_.size(); ++i)
+        QThreadPool::globalInstance()->start([this, i] { make(i); }, -1);
 }
 
 ThumbnailMaker::~ThumbnailMaker() {
@@ -189,6 +194,7 @@ void ThumbnailMaker::make(size_t i) {
     r.Done = true;
     QMutexLocker lock(&mutex_);
     results_[i] = std::move(r);
+    --unfinished_;
     ready_.wakeAll();
 }
 
@@ -214,6 +220,6 @@ bool ThumbnailMaker::Take(size_t i, Thumbnail& out, const std::function<void()>&
 
 void ThumbnailMaker::Stop() {
     stopping_ = true;
-    pool_.clear();
-    pool_.waitForDone();
+    QMutexLocker lock(&mutex_);
+    while (unfinished_ > 0) ready_.wait(&mutex_);
 }

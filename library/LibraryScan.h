@@ -10,7 +10,6 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 #include <QWaitCondition>
 #include <atomic>
 #include <cstdint>
@@ -81,7 +80,7 @@ struct ThumbnailJob {
 
 // Makes the thumbnails of `jobs` on worker threads, one for each CPU the process may run
 // on, and hands them out in the jobs' order. Stopping, or destroying the maker, waits
-// until no worker runs any more.
+// until none of its jobs is left queued or running.
 class ThumbnailMaker {
 public:
     ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor);
@@ -111,6 +110,5 @@ private:
     QDeadlineTimer idleDue_{QDeadlineTimer::Forever};
     QMutex mutex_;
     QWaitCondition ready_;
-    // Declared last: destroyed first, so no worker outlives what it writes to.
-    QThreadPool pool_;
+    size_t unfinished_; // jobs whose worker has not yet written its result
 };

@@ -151,18 +151,20 @@ private:
 
 } // namespace
 
-Thumbnail MakeThumbnail(const QString& source, int32_t stageColor) {
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
     Stage stage(vb::LoadPicture(source), stageColor);
     // One buffer for each thread, refilled in place from picture to picture.
     static thread_local cNDib buffer;
     if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
-    // A box of its own: the drawn rectangle is all that goes to the sheet.
-    vb::DeviceContext box(QImage(100, 100, QImage::Format_RGB32));
-    box.takeDirty();
-    buffer.Set_dib_Fit(&box, 0, 0, 100, 100);
-    const QRect drawn = box.takeDirty();
+    // Drawn on a small image of its own, moved from the sheet by an even amount: the fit
+    // rounds halves to even, so only the box's parity shapes where the picture lands.
+    const QPoint parity(box.x() & 1, box.y() & 1);
+    vb::DeviceContext small(QImage(101, 101, QImage::Format_RGB32));
+    small.takeDirty();
+    buffer.Set_dib_Fit(&small, parity.x(), parity.y(), 100, 100);
+    const QRect drawn = small.takeDirty();
     if (drawn.isEmpty()) return {};
-    return {box.image().copy(drawn), drawn.topLeft()};
+    return {small.image().copy(drawn), box - parity + drawn.topLeft()};
 }
 
 ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor)
@@ -184,8 +186,8 @@ void ThumbnailMaker::make(size_t i) {
     Result r;
     if (!stopping_) {
         try {
-            r.Made =
-                MakeThumbnail(ThumbnailSource(jobs_[i].Folder, jobs_[i].FileName), stageColor_);
+            const ThumbnailJob& job = jobs_[i];
+            r.Made = MakeThumbnail(ThumbnailSource(job.Folder, job.FileName), stageColor_, job.Box);
             r.Ok = true;
         } catch (...) {
             // Any failure is the scan's failure; the reader decides what follows.

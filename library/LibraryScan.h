@@ -59,23 +59,26 @@ struct SheetPlan {
 };
 SheetPlan PlanSheet(const std::vector<int32_t>& picturesPerBook, int32_t W, int32_t startHeight);
 
-// What Set_dib_Fit draws of one picture into a 100 x 100 box: the pixels it writes and
-// where they start inside the box. The rest of the box keeps what the sheet had there.
+// What Set_dib_Fit draws of one picture into a 100 x 100 box of the sheet: the pixels it
+// writes and where they go on the sheet. The rest of the box keeps what the sheet had.
 struct Thumbnail {
     QImage Pixels; // RGB32; null when nothing is drawn
-    QPoint Offset;
+    QPoint At;
 };
 
 // The picture at `source` (LoadPicture), set on a loading stage of back colour
 // `stageColor` (which shows through a GIF's transparent pixels), copied into a cNDib
-// (Make_From_Picture) and fitted into a box (Set_dib_Fit). Touches no widget, so any
-// thread may run it. Raises what LoadPicture raises; a failed copy raises 481.
-Thumbnail MakeThumbnail(const QString& source, int32_t stageColor);
+// (Make_From_Picture) and fitted into the box whose top-left corner is `box`
+// (Set_dib_Fit). Touches no widget, so any thread may run it. Raises what LoadPicture
+// raises; a failed copy raises 481.
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box);
 
-// One thumbnail to make: the picture `FileName` of the book `Folder`, or its coloured copy.
+// One thumbnail to make: the picture `FileName` of the book `Folder`, or its coloured copy,
+// for the box at `Box`.
 struct ThumbnailJob {
     QString Folder;
     QString FileName;
+    QPoint Box;
 };
 
 // Makes the thumbnails of `jobs` on worker threads, one for each CPU the process may run

@@ -36,18 +36,20 @@ void frmOpen::LoadPictureList() {
         return;
     }
 
-    // Pictures are decoded and shrunk on worker threads, book after book; this thread
-    // places them in order as they come.
-    std::vector<ThumbnailJob> jobs;
-    for (const BookFolder& b : books)
-        for (const QString& name : b.Pictures) jobs.push_back({b.Folder, name});
-    ThumbnailMaker maker(std::move(jobs), pT->BackColor());
-
     // Where every thumbnail goes follows from the lists alone; the sheet takes its final
     // height at once instead of growing (and copying itself) picture by picture.
     std::vector<int32_t> counts;
     for (const BookFolder& b : books) counts.push_back(int32_t(b.Pictures.size()));
     const SheetPlan plan = PlanSheet(counts, W, CLng(Pmb->ScaleHeight()));
+
+    // Pictures are decoded and shrunk on worker threads, book after book; this thread
+    // places them in order as they come.
+    std::vector<ThumbnailJob> jobs;
+    for (size_t i = 0; i < books.size(); ++i)
+        for (qsizetype j = 0; j < books[i].Pictures.size(); ++j)
+            jobs.push_back({books[i].Folder, books[i].Pictures[j],
+                            QPoint(plan.Books[i][j].Left, plan.Books[i][j].Top)});
+    ThumbnailMaker maker(std::move(jobs), pT->BackColor());
     if (plan.Height != CLng(Pmb->ScaleHeight())) Pmb->SetHeight(float(plan.Height));
 
     // The loading window keeps painting during a long book; the child's input waits for
@@ -70,8 +72,8 @@ void frmOpen::LoadPictureList() {
                 Pics.push_back(PicItem{box.Left, box.Top, book.Pictures[j], book.Folder});
                 if (thumb.Pixels.isNull()) continue;
                 DeviceContext drawn(thumb.Pixels);
-                BitBlt(Pmb->hDC(), box.Left + thumb.Offset.x(), box.Top + thumb.Offset.y(),
-                       drawn.width(), drawn.height(), &drawn, 0, 0, SRCCOPY);
+                BitBlt(Pmb->hDC(), thumb.At.x(), thumb.At.y(), drawn.width(), drawn.height(),
+                       &drawn, 0, 0, SRCCOPY);
             }
         }
     } catch (const VbError&) {

@@ -1,10 +1,18 @@
 #include "LibraryScan.h"
 
 #include "ColoredCopy.h"
+#include "Gdi.h"
+#include "PictureHost.h"
+#include "StdPicture.h"
+#include "VbError.h"
 #include "VbMath.h"
+#include "cNDib.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QThreadPool>
 #include <algorithm>
 
 QString GetLastPathPart(const QString& path) {
@@ -112,4 +120,108 @@ SheetPlan PlanSheet(const std::vector<int32_t>& picturesPerBook, int32_t W, int3
         rowTop += 100;
     }
     return plan;
+}
+
+namespace {
+
+// The loading stage without its widget: the persistent image a picture area of back colour
+// `backColor` holds once the picture is set on it with AutoSize.
+class Stage : public vb::PictureHost {
+public:
+    Stage(const vb::StdPicture& picture, int32_t backColor) {
+        const QImage& image = picture.image();
+        if (image.format() == QImage::Format_RGB32) {
+            // Opaque: the back colour is painted over entirely.
+            dc_.setImage(image);
+            return;
+        }
+        QImage staged(std::max(1, image.width()), std::max(1, image.height()),
+                      QImage::Format_RGB32);
+        staged.fill(vb::ColorValueToRgb(backColor));
+        QPainter(&staged).drawImage(0, 0, image);
+        dc_.setImage(staged);
+    }
+    vb::HDC hDC() override { return &dc_; }
+    void SetWidth(float) override {}
+    void SetHeight(float) override {}
+
+private:
+    vb::DeviceContext dc_;
+};
+
+} // namespace
+
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
+    Stage stage(vb::LoadPicture(source), stageColor);
+    // One buffer for each thread, refilled in place from picture to picture.
+    static thread_local cNDib buffer;
+    if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
+    // Drawn on a small image of its own, moved from the sheet by an even amount: the fit
+    // rounds halves to even, so only the box's parity shapes where the picture lands.
+    const QPoint parity(box.x() & 1, box.y() & 1);
+    vb::DeviceContext small(QImage(101, 101, QImage::Format_RGB32));
+    small.takeDirty();
+    buffer.Set_dib_Fit(&small, parity.x(), parity.y(), 100, 100);
+    const QRect drawn = small.takeDirty();
+    if (drawn.isEmpty()) return {};
+    return {small.image().copy(drawn), box - parity + drawn.topLeft()};
+}
+
+ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor)
+    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()),
+      unfinished_(jobs_.size()) {
+    // The shared pool: it has a thread for each CPU this process may use (its affinity), and
+    // the image calls of its threads shrink and convert on the calling thread instead of
+    // handing parts to the pool and waiting. Below the usual priority, so that whatever
+    // else the pool is given meanwhile need not wait behind a whole library.
+    for (size_t i = 0; i < jobs_.size(); ++i)
+        QThreadPool::globalInstance()->start([this, i] { make(i); }, -1);
+}
+
+ThumbnailMaker::~ThumbnailMaker() {
+    Stop();
+}
+
+void ThumbnailMaker::make(size_t i) {
+    Result r;
+    if (!stopping_) {
+        try {
+            const ThumbnailJob& job = jobs_[i];
+            r.Made = MakeThumbnail(ThumbnailSource(job.Folder, job.FileName), stageColor_, job.Box);
+            r.Ok = true;
+        } catch (...) {
+            // Any failure is the scan's failure; the reader decides what follows.
+        }
+    }
+    r.Done = true;
+    QMutexLocker lock(&mutex_);
+    results_[i] = std::move(r);
+    --unfinished_;
+    ready_.wakeAll();
+}
+
+bool ThumbnailMaker::Take(size_t i, Thumbnail& out, const std::function<void()>& idle,
+                          int everyMs) {
+    QMutexLocker lock(&mutex_);
+    if (idleDue_.isForever()) idleDue_.setRemainingTime(everyMs);
+    for (;;) {
+        // Counted across takes: a steady stream of short waits must not starve it either.
+        if (idle && idleDue_.hasExpired()) {
+            lock.unlock();
+            idle();
+            lock.relock();
+            idleDue_.setRemainingTime(everyMs);
+        }
+        if (results_[i].Done) break;
+        ready_.wait(&mutex_, idleDue_);
+    }
+    out = std::move(results_[i].Made);
+    results_[i].Made = {};
+    return results_[i].Ok;
+}
+
+void ThumbnailMaker::Stop() {
+    stopping_ = true;
+    QMutexLocker lock(&mutex_);
+    while (unfinished_ > 0) ready_.wait(&mutex_);
 }

@@ -1,11 +1,19 @@
 #pragma once
 // The picture library without widgets: which books and pictures there are and in which
-// order, the texts the loading window shows, which file each thumbnail is drawn from, and
-// where each thumbnail stands on the sheet.
+// order, the texts the loading window shows, which file each thumbnail is drawn from,
+// where each thumbnail stands on the sheet, and the thumbnails themselves, made on worker
+// threads.
 
+#include <QDeadlineTimer>
+#include <QImage>
+#include <QMutex>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QWaitCondition>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The text after the last "/" of a path (the whole path when it holds none).
@@ -50,3 +58,60 @@ struct SheetPlan {
     int32_t Height = 0;
 };
 SheetPlan PlanSheet(const std::vector<int32_t>& picturesPerBook, int32_t W, int32_t startHeight);
+
+// What Set_dib_Fit draws of one picture into a 100 x 100 box of the sheet: the pixels it
+// writes and where they go on the sheet. The rest of the box keeps what the sheet had.
+struct Thumbnail {
+    QImage Pixels; // RGB32; null when nothing is drawn
+    QPoint At;
+};
+
+// The picture at `source` (LoadPicture), set on a loading stage of back colour
+// `stageColor` (which shows through a GIF's transparent pixels), copied into a cNDib
+// (Make_From_Picture) and fitted into the box whose top-left corner is `box`
+// (Set_dib_Fit). Touches no widget, so any thread may run it. Raises what LoadPicture
+// raises; a failed copy raises 481.
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box);
+
+// One thumbnail to make: the picture `FileName` of the book `Folder`, or its coloured copy,
+// for the box at `Box`.
+struct ThumbnailJob {
+    QString Folder;
+    QString FileName;
+    QPoint Box;
+};
+
+// Makes the thumbnails of `jobs` on worker threads, one for each CPU the process may run
+// on, and hands them out in the jobs' order. Stopping, or destroying the maker, waits
+// until none of its jobs is left queued or running.
+class ThumbnailMaker {
+public:
+    ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor);
+    ~ThumbnailMaker();
+    ThumbnailMaker(const ThumbnailMaker&) = delete;
+    ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
+
+    // Waits for thumbnail i. `idle` runs whenever `everyMs` have passed since it last ran
+    // (counted from the first take), before the thumbnail is handed out. False when the
+    // picture or its copy could not be loaded.
+    bool Take(size_t i, Thumbnail& out, const std::function<void()>& idle, int everyMs = 15);
+    // Drops the thumbnails not yet begun and waits for those under way.
+    void Stop();
+
+private:
+    struct Result {
+        bool Done = false;
+        bool Ok = false;
+        Thumbnail Made;
+    };
+    void make(size_t i);
+
+    const std::vector<ThumbnailJob> jobs_;
+    const int32_t stageColor_;
+    std::vector<Result> results_;
+    std::atomic<bool> stopping_{false};
+    QDeadlineTimer idleDue_{QDeadlineTimer::Forever};
+    QMutex mutex_;
+    QWaitCondition ready_;
+    size_t unfinished_; // jobs whose worker has not yet written its result
+};

@@ -1,23 +1,22 @@
 // The library scan: every picture of every book, or its coloured copy, drawn as a
 // thumbnail on the sheet, while the loading window shows which book is being read. A
-// library that cannot be loaded ends the program.
+// library that cannot be loaded ends the program, with no worker left running.
 
 #include "AppPath.h"
 #include "EndProgram.h"
 #include "FrmMain.h"
+#include "Gdi.h"
 #include "LibraryScan.h"
 #include "Screen.h"
-#include "StdPicture.h"
 #include "VbError.h"
 #include "VbMath.h"
-#include "cNDib.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
 #include "frmSplash.h"
 #include "pButton.h"
 
 #include <QCoreApplication>
-#include <memory>
+#include <QEventLoop>
 
 using namespace vb;
 
@@ -27,7 +26,6 @@ void frmOpen::LoadPictureList() {
     Forms::frmSplash().Show(false);
 
     const int32_t W = CLng(Pmb->ScaleWidth());
-    auto buffer = std::make_unique<cNDib>();
     Pics.assign(1, PicItem{});
     int32_t placed = 0;
 
@@ -43,9 +41,22 @@ void frmOpen::LoadPictureList() {
     std::vector<int32_t> counts;
     for (const BookFolder& b : books) counts.push_back(int32_t(b.Pictures.size()));
     const SheetPlan plan = PlanSheet(counts, W, CLng(Pmb->ScaleHeight()));
+
+    // Pictures are decoded and shrunk on worker threads, book after book; this thread
+    // places them in order as they come.
+    std::vector<ThumbnailJob> jobs;
+    for (size_t i = 0; i < books.size(); ++i)
+        for (qsizetype j = 0; j < books[i].Pictures.size(); ++j)
+            jobs.push_back({books[i].Folder, books[i].Pictures[j],
+                            QPoint(plan.Books[i][j].Left, plan.Books[i][j].Top)});
+    ThumbnailMaker maker(std::move(jobs), pT->BackColor());
     if (plan.Height != CLng(Pmb->ScaleHeight())) Pmb->SetHeight(float(plan.Height));
 
+    // The loading window keeps painting during a long book; the child's input waits for
+    // the book's own turn of the event loop.
+    const auto idle = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     const int32_t count = int32_t(books.size());
+    size_t next = 0;
     try {
         for (int32_t i = 0; i < count; ++i) {
             const BookFolder& book = books[i];
@@ -54,29 +65,32 @@ void frmOpen::LoadPictureList() {
             Forms::frmSplash().setProgressText(ProgressText(i, count, name));
             QCoreApplication::processEvents();
             for (qsizetype j = 0; j < book.Pictures.size(); ++j) {
-                pT->setPicture(LoadPicture(ThumbnailSource(book.Folder, book.Pictures[j])));
-                if (!buffer->Make_From_Picture(*pT)) Raise(ErrInvalidPicture);
+                Thumbnail thumb;
+                if (!maker.Take(next++, thumb, idle)) Raise(ErrInvalidPicture);
                 ++placed;
                 const SheetPlan::Box box = plan.Books[i][j];
                 Pics.push_back(PicItem{box.Left, box.Top, book.Pictures[j], book.Folder});
-                buffer->Set_dib_Fit(Pmb->hDC(), box.Left, box.Top, 100, 100);
+                if (thumb.Pixels.isNull()) continue;
+                DeviceContext drawn(thumb.Pixels);
+                BitBlt(Pmb->hDC(), thumb.At.x(), thumb.At.y(), drawn.width(), drawn.height(),
+                       &drawn, 0, 0, SRCCOPY);
             }
         }
     } catch (const VbError&) {
+        maker.Stop();
         ScanFailed();
         return;
     } catch (const std::bad_alloc&) {
+        maker.Stop();
         ScanFailed();
         return;
     }
-    pT->setPicture(StdPicture());
 
     Pmb->Refresh();
     const bool scrolls = Pmb->ScaleHeight() > PB->ScaleHeight();
     cScroll[0]->setEnabled(scrolls);
     cScroll[1]->setEnabled(scrolls);
     sBall->setEnabled(scrolls);
-    buffer.reset();
     if (placed == 0) {
         ScanFailed();
         return;

@@ -3,8 +3,10 @@
 
 #include "ColoredCopy.h"
 #include "FrmMain.h"
+#include "LibraryScan.h"
 #include "Screen.h"
 #include "TestSupport.h"
+#include "cNDib.h"
 #include "frmImport.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
@@ -46,6 +48,37 @@ struct Library {
     }
     static QRgb colourOf(int b, int j) { return qRgb(30 * j + 10, 40 * b + 20, 150); }
 };
+
+// A GIF of 4 colours whose last is transparent, in the pattern (x + y) % 4. Two codes
+// after each clear code keep every LZW code 3 bits wide.
+QByteArray transparentGif(int w, int h) {
+    QByteArray g("GIF89a");
+    const auto le16 = [&](int v) { g += char(v & 0xFF), g += char(v >> 8); };
+    le16(w), le16(h);
+    g += QByteArray::fromHex("810000"                     // a table of 4 colours
+                             "000000ffffffc02020000000"); // black, white, red, unused
+    g += QByteArray::fromHex("21f9040100000300"           // colour 3 is transparent
+                             "2c00000000");               // the image at 0, 0
+    le16(w), le16(h);
+    g += QByteArray::fromHex("0002"); // no local table; codes of 2 + 1 bits
+    QByteArray data;
+    uint32_t bits = 0, count = 0;
+    const auto code = [&](uint32_t c) {
+        bits |= c << count, count += 3;
+        for (; count >= 8; count -= 8, bits >>= 8) data += char(bits & 0xFF);
+    };
+    for (int i = 0; i < w * h; ++i) {
+        if (i % 2 == 0) code(4);
+        code(uint32_t((i % w + i / w) % 4));
+    }
+    code(5);
+    if (count) data += char(bits & 0xFF);
+    for (int i = 0; i < data.size(); i += 255) {
+        const QByteArray block = data.mid(i, 255);
+        g += char(block.size()) + block;
+    }
+    return g + QByteArray::fromHex("003b");
+}
 
 int32_t cv(QRgb c) {
     return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c);
@@ -336,6 +369,50 @@ private slots:
         QCOMPARE(useChooser(s), QString());
     }
 
+    // The sheet the scan builds on its worker threads is, pixel for pixel, the sheet that
+    // the chooser's own one-picture route draws (as when it redraws the last choice):
+    // line art of every kind the samples hold, coloured copies, a transparent GIF on the
+    // loading stage's colour, and shapes that fit with bars, upscale or draw nothing.
+    void threadedSheetEqualsOneByOne() {
+        Library lib;
+        const QString samples = QStringLiteral(TV_SOURCE_DIR "/resources/books/");
+        int pictures = 0;
+        for (const QString& book : QDir(samples).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QDir().mkpath(lib.folder.file("books/" + book));
+            for (const QString& f : QDir(samples + book).entryList(QDir::Files))
+                pictures += QFile::copy(samples + book + "/" + f,
+                                        lib.folder.file("books/" + book + "/" + f));
+        }
+        QVERIFY(pictures >= 20);
+        const QImage cow(samples + "farm animals/cow.gif");
+        QDir().mkpath(lib.folder.file("colored pictures/farm animals"));
+        QVERIFY(
+            cow.scaled(300, 500).save(lib.folder.file("colored pictures/farm animals/cow.jpg")));
+        lib.picture("colored pictures/vehicles/bus.jpg", qRgb(200, 30, 90), {500, 400});
+        lib.file("books/shapes/see-through.gif", transparentGif(37, 23));
+        QVERIFY(
+            LoadPicture(lib.folder.file("books/shapes/see-through.gif")).image().hasAlphaChannel());
+        lib.picture("shapes/needle.bmp", qRgb(0, 0, 0), {1, 300}); // nothing to draw
+        lib.picture("shapes/bar.bmp", qRgb(0, 90, 0), {300, 2});
+        lib.picture("shapes/tiny.bmp", qRgb(5, 6, 7), {7, 3});
+        lib.picture("shapes/square.bmp", qRgb(90, 0, 0), {100, 100});
+
+        frmOpen& f = Forms::frmOpen();
+        f.Load();
+        QCOMPARE(int(f.Pics.size()), pictures + 5 + 1);
+        const QImage& sheet = f.Pmb->hDC()->image();
+        DeviceContext expected(QImage(sheet.size(), QImage::Format_RGB32));
+        expected.image().fill(ColorValueToRgb(f.Pmb->BackColor()));
+        for (size_t i = 1; i < f.Pics.size(); ++i) {
+            const PicItem& p = f.Pics[i];
+            f.pT->setPicture(LoadPicture(ThumbnailSource(p.Folder, p.FileName)));
+            cNDib buffer;
+            QVERIFY(buffer.Make_From_Picture(*f.pT));
+            buffer.Set_dib_Fit(&expected, p.Left, p.Top, 100, 100);
+        }
+        QCOMPARE(sheet, expected.image());
+    }
+
     void fatalScan_data() {
         QTest::addColumn<QStringList>("files"); // a name ending in "!" is damaged
         QTest::newRow("no books folder") << QStringList{};
@@ -344,6 +421,10 @@ private slots:
         QTest::newRow("one damaged picture") << QStringList{"a/p0.bmp", "b/bad.gif!", "c/p1.bmp"};
         QTest::newRow("a damaged coloured copy")
             << QStringList{"a/p0.bmp", "colored pictures/a/p0.jpg!"};
+        // The workers still have most of the library before them when the end comes.
+        QStringList ahead{"a/bad.gif!"};
+        for (int j = 0; j < 60; ++j) ahead << QStringLiteral("b/p%1.bmp").arg(j);
+        QTest::newRow("a damaged picture ahead of a large book") << ahead;
     }
     void fatalScan() {
         QFETCH(QStringList, files);

@@ -1,11 +1,12 @@
 // The picture library without its window: book and picture order, the file patterns and
-// the own-pictures folder, the loading texts and the sheet layout.
+// the own-pictures folder, the loading texts, the sheet layout and the thumbnail workers.
 
 #include "AppPath.h"
 #include "LibraryScan.h"
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QImage>
 #include <QtTest>
 
 class TestLibraryScan : public QObject {
@@ -92,6 +93,36 @@ private slots:
         }
         QCOMPARE(got.join('/'), expect);
         QCOMPARE(plan.Height, height);
+    }
+    // A big picture first, whose small followers may well be made sooner: all come out in
+    // the jobs' order; a damaged one fails alone; the waiting thread stays free meanwhile.
+    void workersHandOutInOrder() {
+        testing::ProgramFolder folder;
+        QDir().mkpath(folder.file("books/a"));
+        std::vector<ThumbnailJob> jobs;
+        for (int i = 0; i < 9; ++i) {
+            const QString name = QStringLiteral("%1.bmp").arg(i);
+            QImage img(i == 0 ? 2000 : 50, i == 0 ? 1000 : 50, QImage::Format_RGB32);
+            img.fill(qRgb(20 * i, 0, 0));
+            if (i == 5)
+                QFile(folder.file("books/a/" + name)).open(QIODevice::WriteOnly);
+            else
+                QVERIFY(img.save(folder.file("books/a/" + name)));
+            jobs.push_back({folder.file("books/a"), name, QPoint(6 + 105 * i, 1)});
+        }
+        ThumbnailMaker maker(jobs, 0xC0C0C0);
+        int idle = 0;
+        const auto countIdle = [&] { ++idle; };
+        for (int i = 0; i < 9; ++i) {
+            Thumbnail t;
+            QCOMPARE(maker.Take(size_t(i), t, countIdle, 1), i != 5);
+            if (i == 5) continue;
+            const int bar = i == 0 ? 50 : 100; // 2000 x 1000 fits as 100 x 50
+            QCOMPARE(t.Pixels.size(), QSize(100, bar));
+            QCOMPARE(t.At, QPoint(6 + 105 * i, 1 + (100 - bar) / 2));
+            QCOMPARE(t.Pixels.pixel(50, bar / 2), qRgb(20 * i, 0, 0));
+        }
+        QVERIFY(idle > 0);
     }
 };
 

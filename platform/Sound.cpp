@@ -1,11 +1,12 @@
 #include "Sound.h"
 
 #include <QAudioDevice>
+#include <QAudioSink>
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QMediaDevices>
-#include <QSoundEffect>
 #include <QTimer>
 #include <QtEndian>
 #include <map>
@@ -15,46 +16,75 @@ namespace vb {
 
 namespace {
 
-// Length of a WAVE file in milliseconds from its header; 0 when it cannot be told.
-qint64 WaveLengthMs(const QString& path) {
+// A WAVE file's PCM samples and their format; empty when the file cannot be played.
+struct Wave {
+    QAudioFormat format;
+    QByteArray samples;
+    qint64 lengthMs() const {
+        const qint64 bytesPerSecond = format.bytesForDuration(1000000);
+        return bytesPerSecond ? samples.size() * 1000 / bytesPerSecond : 0;
+    }
+};
+
+Wave ReadWave(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray bytes = file.read(4096);
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") return 0;
-    quint32 byteRate = 0;
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") return {};
+    Wave wave;
+    const auto u16 = [&](qsizetype at) {
+        return qFromLittleEndian<quint16>(bytes.constData() + at);
+    };
+    const auto u32 = [&](qsizetype at) {
+        return qFromLittleEndian<quint32>(bytes.constData() + at);
+    };
     for (qsizetype at = 12; at + 8 <= bytes.size();) {
         const QByteArray id = bytes.mid(at, 4);
-        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
-        if (id == "fmt " && at + 16 <= bytes.size())
-            byteRate = qFromLittleEndian<quint32>(bytes.constData() + at + 16);
-        if (id == "data") return byteRate ? qint64(size) * 1000 / byteRate : 0;
+        const quint32 size = u32(at + 4);
+        if (id == "fmt " && size >= 16 && at + 24 <= bytes.size() && u16(at + 8) == 1) {
+            const quint16 bits = u16(at + 22);
+            wave.format.setChannelCount(u16(at + 10));
+            wave.format.setSampleRate(int(u32(at + 12)));
+            wave.format.setSampleFormat(bits == 8    ? QAudioFormat::UInt8
+                                        : bits == 16 ? QAudioFormat::Int16
+                                                     : QAudioFormat::Unknown);
+        }
+        if (id == "data") {
+            if (!wave.format.isValid()) return {};
+            wave.samples = bytes.mid(at + 8, size);
+            return wave;
+        }
         at += 8 + qsizetype(size) + (size & 1);
     }
-    return 0;
+    return {};
 }
 
-// One channel over Qt Multimedia. Without an audio device a sound effect reports that it
-// plays for ever, so then nothing is started at all; and the sound's own length bounds
-// how long it counts as playing, whatever the device says.
+// One channel over a Qt audio sink. The sink is left running when its samples run out,
+// so the server plays out what it holds; stopping it there, as QSoundEffect does, cuts a
+// short sound down to its first buffer of some 50 ms. Without an audio device nothing is
+// started at all, and the sound's own length bounds how long it counts as playing.
 class QtSoundOutput : public SoundOutput {
 public:
     bool IsPlaying() override {
-        return current_ && current_->isPlaying() && clock_.elapsed() < lengthMs_ + SlackMs;
+        return sink_ && sink_->state() != QAudio::StoppedState &&
+               clock_.elapsed() < lengthMs_ + SlackMs;
     }
 
     void Play(const QUrl& sound) override {
-        if (current_) current_->stop();
-        current_ = nullptr;
-        if (QMediaDevices::defaultAudioOutput().isNull()) return;
-        auto& effect = effects_[sound];
-        if (!effect) {
-            effect = std::make_unique<QSoundEffect>();
-            effect->setSource(sound);
-        }
-        current_ = effect.get();
-        lengthMs_ = WaveLengthMs(QLatin1Char(':') + sound.path());
+        if (sink_) sink_->stop();
+        sink_.reset();
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull()) return;
+        auto& wave = waves_[sound];
+        if (!wave) wave = std::make_unique<Wave>(ReadWave(QLatin1Char(':') + sound.path()));
+        if (wave->samples.isEmpty()) return;
+        buffer_.close();
+        buffer_.setData(wave->samples);
+        buffer_.open(QIODevice::ReadOnly);
+        sink_ = std::make_unique<QAudioSink>(device, wave->format);
+        lengthMs_ = wave->lengthMs();
         clock_.start();
-        current_->play();
+        sink_->start(&buffer_);
     }
 
     void WaitForEnd(int timeoutMs) override {
@@ -63,7 +93,7 @@ public:
         QTimer limit;
         limit.setSingleShot(true);
         QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(current_, &QSoundEffect::playingChanged, &loop, [this, &loop] {
+        QObject::connect(sink_.get(), &QAudioSink::stateChanged, &loop, [this, &loop] {
             if (!IsPlaying()) loop.quit();
         });
         limit.start(int(std::min<qint64>(timeoutMs, lengthMs_ + SlackMs - clock_.elapsed())));
@@ -73,8 +103,9 @@ public:
 
 private:
     static constexpr qint64 SlackMs = 250; // the device's start-up delay
-    std::map<QUrl, std::unique_ptr<QSoundEffect>> effects_;
-    QSoundEffect* current_ = nullptr;
+    std::map<QUrl, std::unique_ptr<Wave>> waves_;
+    QBuffer buffer_;
+    std::unique_ptr<QAudioSink> sink_;
     QElapsedTimer clock_;
     qint64 lengthMs_ = 0;
 };

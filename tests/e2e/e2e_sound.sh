@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# The sound effects reach a real audio server: a private PulseAudio with a null sink whose
+# monitor is recorded. With sound on, opening a picture and popping a bubble are each
+# heard within a second; with sound off the same session is silent; and with no server at
+# all the program still runs and ends normally.
+set -u
+here=$(dirname "$0")
+. "$here/lib.sh"
+program_dir=$1
+shots=$(dirname "$program_dir")
+rate=22050 # mono s16le: two bytes a sample
+second=$((rate * 2))
+loud=1000  # a peak at least this high is a sound
+quiet=100  # a peak below this is silence
+
+pulse_stop() {
+  for pid in ${recorder_pid:-} ${feeder_pid:-} ${pulse_pid:-}; do kill "$pid" 2>/dev/null; done
+  for pid in ${recorder_pid:-} ${feeder_pid:-} ${pulse_pid:-}; do wait "$pid" 2>/dev/null; done
+  recorder_pid= feeder_pid= pulse_pid=
+}
+trap 'pulse_stop; e2e_stop' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  e2e_shot "$shots/e2e-sound-failed.png"
+  [ -f "${recording:-}" ] && cp "$recording" "$shots/e2e-sound-failed.raw"
+  exit 1
+}
+
+e2e_start "$program_dir" || exit 1
+
+# The server lives in a folder of its own, as whoever runs the tests (root included), on
+# no bus and no display, and clients never start one behind our back.
+pulse=$work/.pulse
+mkdir -p "$pulse/run" "$pulse/home" && chmod 700 "$pulse/run"
+printf 'autospawn = no\n' >"$pulse/client.conf"
+export PULSE_CLIENTCONFIG=$pulse/client.conf
+(
+  unset DISPLAY
+  export HOME=$pulse/home XDG_RUNTIME_DIR=$pulse/run PULSE_RUNTIME_PATH=$pulse/run \
+    PULSE_STATE_PATH=$pulse/state DBUS_SESSION_BUS_ADDRESS=disabled:
+  exec pulseaudio -n --daemonize=no --system=no --use-pid-file=no --exit-idle-time=-1 \
+    --high-priority=no --realtime=no --log-target=stderr \
+    -L "module-null-sink sink_name=tv_null rate=$rate channels=1" \
+    -L "module-native-protocol-unix socket=$pulse/run/native auth-anonymous=1"
+) 2>"$pulse/log" &
+pulse_pid=$!
+export PULSE_SERVER=unix:$pulse/run/native
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || { cat "$pulse/log" >&2; fail "the audio server did not start"; }
+
+# An idle null sink hands its monitor over in bursts of seconds; a stream of zeros keeps
+# it running, so the recording grows with the clock and its length marks each moment.
+pacat --playback --raw --format=s16le --rate=$rate --channels=1 --latency-msec=20 \
+  </dev/zero 2>/dev/null &
+feeder_pid=$!
+recording=$work/recording.raw
+parec -d tv_null.monitor --raw --format=s16le --rate=$rate --channels=1 --latency-msec=20 \
+  >"$recording" 2>/dev/null &
+recorder_pid=$!
+
+# The recording's length in bytes, at a whole sample.
+mark() { local n; n=$(stat -c %s "$recording"); echo $((n / 2 * 2)); }
+
+# Waits until the recording is $1 bytes long.
+wait_recorded() {
+  for _ in $(seq 100); do [ "$(mark)" -ge "$1" ] && return 0; sleep 0.1; done
+  fail "the recording stopped growing"
+}
+wait_recorded $((second / 2))
+
+# The samples of the recording from byte $1 to byte $2, one a line.
+samples() { tail -c +$(($1 + 1)) "$recording" | head -c $(($2 - $1)) | od -An -v -td2 -w2; }
+
+# Peaks of the recording from byte $1 to byte $2, one per 50 ms.
+peaks() {
+  samples "$1" "$2" | awk -v n=$((rate / 20)) '{ v = $1 < 0 ? -$1 : $1; if (v > p) p = v }
+    ++i == n { printf "%d ", p; p = 0; i = 0 } END { if (i) printf "%d", p; print "" }'
+}
+loudest() { tr ' ' '\n' | sort -n | tail -1; }
+
+# Milliseconds from the first to the last loud sample between byte $1 and byte $2.
+loud_ms() {
+  samples "$1" "$2" | awk -v loud=$loud -v rate=$rate '
+    ($1 >= loud || -$1 >= loud) { if (!first) first = NR; last = NR }
+    END { print first ? int((last - first) * 1000 / rate) : 0 }'
+}
+
+# Heard: silent just before byte $2, and within the second after it a sound that lasts
+# at least $3 ms (the shortest sound that may play, less a margin), not just a click.
+expect_heard() {
+  local what=$1 at=$2 least=$3 before after lasted
+  wait_recorded $((at + second))
+  before=$(peaks $((at - second * 3 / 10)) "$at")
+  after=$(peaks "$at" $((at + second)))
+  lasted=$(loud_ms "$at" $((at + second)))
+  echo "$what: before [$before] after [$after], heard for $lasted ms"
+  [ "$(loudest <<<"$before")" -lt $quiet ] || fail "sound already playing before $what"
+  [ "$lasted" -gt 0 ] || fail "no sound within a second of $what"
+  [ "$lasted" -ge "$least" ] || fail "the sound of $what was cut short"
+}
+
+# Prints the screen position of a point well inside a bubble of the panel (right of the
+# buttons, above the band): the panel's white turned black, the bubbles shrunk by 6 pixels.
+find_bubble() {
+  local x y
+  e2e_shot "$work/panel.png"
+  read -r x y < <(/usr/bin/convert "$work/panel.png" -crop 280x94+744+0 +repage \
+    -fuzz 3% -fill black -opaque white -fill white +opaque black \
+    -morphology Erode Disk:6 txt:- | awk -F'[,:]' '/#FFFFFF/ { print $1, $2; exit }')
+  [ -n "${x:-}" ] && echo $((744 + x)) $((y))
+}
+
+quiet_output() {
+  [ -s "$work/stdout.log" ] && fail "the program wrote: $(cat "$work/stdout.log")"
+  return 0
+}
+
+# A child's session: line 3 of the settings is $1. The chooser opens a picture, a bubble
+# is popped, and quitting (allowed without the password) ends the program. Sets
+# opened_at and popped_at to the recording's length at those moments.
+session() {
+  printf 'secret\r\n 1 \r\n %s \r\n 0 \r\n10\r\n' "$1" >"$work/Settings.txt"
+  e2e_launch
+  e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
+  chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
+  # The start-up click has died away by now.
+  sleep 2
+  eval "$(xdotool getwindowgeometry --shell "$chooser")"
+  opened_at=$(mark)
+  xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  # On the slow setting bubbles rise into view within seconds, and none can reach the top
+  # (and pop by itself) before twelve seconds have passed.
+  sleep 3
+  xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 &&
+    fail "a message came up: $(cat "$work/stdout.log")"
+  local bubble=
+  for _ in $(seq 8); do bubble=$(find_bubble) && break; sleep 0.5; done
+  [ -n "$bubble" ] || fail "no bubble in the panel"
+  popped_at=$(mark)
+  xdotool mousemove $bubble click 1
+  sleep 1.5
+
+  xdotool mousemove 11 11 click 1
+  message=$(e2e_wait_window "Message") || fail "no quit confirmation"
+  eval "$(xdotool getwindowgeometry --shell "$message")"
+  xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
+  for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after quitting"
+  wait "$app_pid" || fail "the program ended with status $?"
+  app_pid=
+  return 0
+}
+
+session 1
+quiet_output
+# A new picture's sounds are loud for 665 ms or more, a popped bubble's for 78 ms or more;
+# a sound clipped after the first buffer the server took lasts about 60 ms.
+expect_heard "opening a picture" "$opened_at" 600
+expect_heard "popping a bubble" "$popped_at" 70
+
+started=$(mark) clock=$SECONDS
+session 0
+quiet_output
+ended=$(mark)
+# The recorder ran all along: the recording grew with the clock.
+[ $((ended - started)) -ge $(((SECONDS - clock - 2) * second)) ] ||
+  fail "the recording missed part of the silent session"
+silent=$(peaks "$started" "$ended")
+[ "$(loudest <<<"$silent")" -lt $quiet ] || fail "sound with sound effects off: [$silent]"
+echo "sound off: silent over $(((ended - started) / second)) s"
+
+# No server at all: nothing answers where the program looks for one.
+pulse_stop
+export PULSE_SERVER=unix:$work/.no-server/native
+session 1
+echo "no audio server: the program wrote: $(cat "$work/stdout.log")"
+echo "no audio server: the session ran and ended"
+echo "sound: 3 passed, 0 failed"

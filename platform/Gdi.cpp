@@ -279,6 +279,10 @@ struct SameColour {
         return x;
     }
     void paint(uint32_t* row, int, int l, int r) const {
+#if defined(__SSE2__)
+        const __m128i f = _mm_set1_epi32(int(fill));
+        for (; l + 4 <= r; l += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(row + l), f);
+#endif
         std::fill(row + l, row + r, fill);
     }
 };

@@ -181,7 +181,7 @@ private slots:
     }
 
     // The copy is the JPEG the writer makes from the 24-bit bytes of a section holding the
-    // canvas with its strokes, byte for byte.
+    // canvas with its strokes, byte for byte; the canvas itself does not change.
     void copyIsTheJpegOfTheCanvasBytes() {
         QImage page(QStringLiteral(TV_SOURCE_DIR "/resources/books/farm animals/cow.gif"));
         QVERIFY(!page.isNull());
@@ -191,6 +191,7 @@ private slots:
         paint(m->P, QRect(250, 300, 90, 60), qRgb(40, 90, 210));
         const QImage canvas = m->P->hDC()->image().copy();
         m->SaveColoredPicture();
+        QCOMPARE(m->P->hDC()->image(), canvas); // the canvas shows what it showed
 
         cDIBSection section;
         section.CreateFromPicture(StdPicture(canvas));

@@ -65,8 +65,10 @@ bool cDIBSection::Create(int32_t lWidth, int32_t lHeight) {
 
 void cDIBSection::CreateFromPicture(const StdPicture& picThis) {
     if (!Create(picThis.width(), picThis.height())) return;
-    DeviceContext source(picThis.image());
-    LoadPictureBlt(&source, 0, 0, -1, -1, SRCCOPY);
+    // The blit of the whole picture, done by sharing its pixels with the context; the bytes
+    // take them over only when someone asks for the bytes.
+    MemoryDC->setImage(picThis.image());
+    imageStale_ = false;
 }
 
 void cDIBSection::pullDrawing() {
@@ -88,8 +90,8 @@ void cDIBSection::pullDrawing() {
 }
 
 void cDIBSection::pushBits() {
-    pullDrawing();
     if (!imageStale_ || !MemoryDC || !BitsAddress) return;
+    pullDrawing();
     QImage& img = MemoryDC->image();
     const int32_t stride = BytesPerScanLine(), w = Width(), h = Height();
     for (int y = 0; y < h; ++y) {
@@ -104,6 +106,10 @@ void cDIBSection::pushBits() {
 HDC cDIBSection::hdc() {
     pushBits();
     return MemoryDC.get();
+}
+
+const QImage* cDIBSection::CurrentImage() const {
+    return MemoryDC && BitsAddress && !imageStale_ ? &MemoryDC->image() : nullptr;
 }
 
 uint8_t* cDIBSection::DIBSectionBitsPtr() {

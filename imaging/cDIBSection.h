@@ -5,8 +5,8 @@
 //
 // The byte buffer is the section. The drawing context holds a 32-bit image, so the two
 // are kept in step: the image is refreshed from the bytes before anything draws on or
-// reads from it, and whatever was drawn on it goes back into the bytes before the bytes
-// are read or handed out.
+// reads from it, and whatever was drawn on it (or a whole picture put into it) goes back
+// into the bytes before the bytes are read or handed out.
 
 #include "Gdi.h"
 #include "StdPicture.h"
@@ -47,6 +47,10 @@ public:
     uintptr_t hDib() const { return DibHandle; }
     // The first byte of the pixel memory (the bottom row); nullptr when empty.
     uint8_t* DIBSectionBitsPtr();
+    // The same pixels as the context's 32-bit image (blue, green, red, unused; top row
+    // first) while that image holds all of them, so a reader can skip the bytes; nullptr
+    // while the bytes are ahead of it (DIBSectionBitsPtr handed them out) or when empty.
+    const QImage* CurrentImage() const;
 
     void RandomiseBits(bool bGray = false);
     // Width and Height keep their values.

@@ -80,11 +80,18 @@ int32_t initCompressor(jpeg_compress_struct& cinfo, ErrorManager& err) {
     return 0;
 }
 
-// Compresses the bottom-up BGR rows into out; 0, or the status of the failure. Only plain
-// data lives in this frame, so a longjmp out of the library skips no destructor.
+// Rows of pixels in memory: the picture's top row at `top`, the next one `step` bytes on
+// (negative for bottom-up rows), each pixel blue, green, red and, with 4 bytes, one unused.
+struct Rows {
+    const uint8_t* top;
+    ptrdiff_t step;
+    int32_t width, height, bytesPerPixel;
+};
+
+// Compresses the rows into out; 0, or the status of the failure. Only plain data lives in
+// this frame, so a longjmp out of the library skips no destructor.
 int32_t compress(jpeg_compress_struct& cinfo, ErrorManager& err, MemoryDestination& out,
-                 const uint8_t* bits, int32_t width, int32_t height, int32_t stride,
-                 int32_t quality) {
+                 const Rows& rows, int32_t quality) {
     if (setjmp(err.jump)) {
         const int32_t code = err.pub.msg_code;
         return code != 0 ? code : 1;
@@ -93,21 +100,35 @@ int32_t compress(jpeg_compress_struct& cinfo, ErrorManager& err, MemoryDestinati
     out.pub.empty_output_buffer = emptyDestination;
     out.pub.term_destination = termDestination;
     cinfo.dest = &out.pub;
-    cinfo.image_width = JDIMENSION(width);
-    cinfo.image_height = JDIMENSION(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_EXT_BGR;
+    cinfo.image_width = JDIMENSION(rows.width);
+    cinfo.image_height = JDIMENSION(rows.height);
+    cinfo.input_components = rows.bytesPerPixel;
+    cinfo.in_color_space = rows.bytesPerPixel == 4 ? JCS_EXT_BGRX : JCS_EXT_BGR;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    // The picture's top row is the last row in memory.
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bits + size_t(stride) *
-                                                       (height - 1 - int32_t(cinfo.next_scanline)));
+        JSAMPROW row = const_cast<JSAMPROW>(rows.top + rows.step * ptrdiff_t(cinfo.next_scanline));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
     return 0;
+}
+
+// The section's pixels as they are now: its 32-bit image when that holds them all (no
+// conversion to make), else its bytes, whose top row is the last one in memory. The
+// encoder turns both into the same JPEG.
+bool sectionRows(cDIBSection& section, Rows& rows) {
+    if (const QImage* image = section.CurrentImage()) {
+        rows = {image->constBits(), ptrdiff_t(image->bytesPerLine()), section.Width(),
+                section.Height(), 4};
+        return true;
+    }
+    const uint8_t* bits = section.DIBSectionBitsPtr();
+    if (!bits) return false;
+    const ptrdiff_t stride = section.BytesPerScanLine();
+    rows = {bits + stride * (section.Height() - 1), -stride, section.Width(), section.Height(), 3};
+    return true;
 }
 
 [[noreturn]] void raiseJpegError(const QString& text) {
@@ -143,11 +164,9 @@ bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality
     const QDateTime accessed = existed ? old.lastRead() : QDateTime();
     const QDateTime modified = existed ? old.lastModified() : QDateTime();
 
-    const uint8_t* bits = Section.DIBSectionBitsPtr();
-    if (!bits) raiseSaveError(kNoPixels);
-    if (const int32_t r = compress(jpeg.cinfo, jpeg.err, jpeg.out, bits, Section.Width(),
-                                   Section.Height(), Section.BytesPerScanLine(), Quality);
-        r != 0)
+    Rows rows;
+    if (!sectionRows(Section, rows)) raiseSaveError(kNoPixels);
+    if (const int32_t r = compress(jpeg.cinfo, jpeg.err, jpeg.out, rows, Quality); r != 0)
         raiseSaveError(r);
 
     // QSaveFile writes beside the target and renames over it on commit; it gives the new

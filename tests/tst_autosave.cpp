@@ -7,6 +7,8 @@
 #include "Screen.h"
 #include "TestSupport.h"
 #include "VbError.h"
+#include "cDIBSection.h"
+#include "mIntelJPEGLibrary.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -176,6 +178,29 @@ private slots:
         QCOMPARE(m->P->size(), QSize(160, 120));
         QCOMPARE(m->P->pos(), canvasPos);
         QVERIFY(!QFile::exists(folder->file("temp.bmp")));
+    }
+
+    // The copy is the JPEG the writer makes from the 24-bit bytes of a section holding the
+    // canvas with its strokes, byte for byte; the canvas itself does not change.
+    void copyIsTheJpegOfTheCanvasBytes() {
+        QImage page(QStringLiteral(TV_SOURCE_DIR "/resources/books/farm animals/cow.gif"));
+        QVERIFY(!page.isNull());
+        open(folder->file("books/farm animals/cow.gif"),
+             page.convertToFormat(QImage::Format_RGB32));
+        paint(m->P, QRect(100, 80, 200, 150), kRed);
+        paint(m->P, QRect(250, 300, 90, 60), qRgb(40, 90, 210));
+        const QImage canvas = m->P->hDC()->image().copy();
+        m->SaveColoredPicture();
+        QCOMPARE(m->P->hDC()->image(), canvas); // the canvas shows what it showed
+
+        cDIBSection section;
+        section.CreateFromPicture(StdPicture(canvas));
+        section.DIBSectionBitsPtr(); // from now on the writer reads the bytes
+        const QString expected = folder->file("expected.jpg");
+        QVERIFY(SaveJpegFile(section, expected, 90));
+        const QByteArray copy = contents(colored("farm animals/cow.jpg"));
+        QVERIFY(copy.size() > 1000);
+        QVERIFY(copy == contents(expected));
     }
 
     void picturesOfOneNameShareTheirCopy() {

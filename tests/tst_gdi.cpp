@@ -3,7 +3,10 @@
 #include "Gdi.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <vector>
 
 using namespace vb;
 
@@ -19,8 +22,8 @@ DeviceContext lineArt() {
     img.fill(Qt::white);
     QPainter p(&img);
     p.setPen(QPen(Qt::black, 2));
-    p.drawRect(10, 10, 60, 60);                // closed
-    p.drawLine(110, 10, 170, 10);              // open: top, left, bottom; right side has a gap
+    p.drawRect(10, 10, 60, 60);   // closed
+    p.drawLine(110, 10, 170, 10); // open: top, left, bottom; right side has a gap
     p.drawLine(110, 10, 110, 70);
     p.drawLine(110, 70, 170, 70);
     p.drawLine(170, 10, 170, 30);
@@ -47,6 +50,30 @@ int countColour(const QImage& img, QRgb c) {
     return n;
 }
 
+// The plain way: a breadth-first walk over the 4 neighbours of exact colour. Returns the
+// bounds of what it painted.
+QRect referenceFill(QImage& img, QPoint seed, QRgb fill) {
+    const int w = img.width(), h = img.height();
+    auto* px = reinterpret_cast<QRgb*>(img.bits()); // rows of a 32-bit image have no padding
+    const QRgb target = px[seed.y() * w + seed.x()] & 0xFFFFFF;
+    std::vector<int> queue{seed.y() * w + seed.x()};
+    px[queue[0]] = fill;
+    int left = w, right = -1, top = h, bottom = -1;
+    for (size_t i = 0; i < queue.size(); ++i) {
+        const int x = queue[i] % w, y = queue[i] / w;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+        const bool next[] = {x + 1 < w, x > 0, y + 1 < h, y > 0};
+        const int step[] = {1, -1, w, -w};
+        for (int k = 0; k < 4; ++k)
+            if (next[k] && (px[queue[i] + step[k]] & 0xFFFFFF) == target) {
+                px[queue[i] + step[k]] = fill;
+                queue.push_back(queue[i] + step[k]);
+            }
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 } // namespace
 
 class TestGdi : public QObject {
@@ -57,9 +84,9 @@ private slots:
         QCOMPARE(ExtFloodFill(&dc, 40, 40, kWhite, FLOODSURFACE), 1);
         const QImage& img = dc.image();
         QCOMPARE(img.pixel(40, 40) & 0xFFFFFF, 0xFF0000u);
-        QCOMPARE(img.pixel(12, 12) & 0xFFFFFF, 0xFF0000u);  // corner just inside the outline
-        QCOMPARE(img.pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);    // outside: untouched
-        QCOMPARE(img.pixel(10, 40) & 0xFFFFFF, 0u);          // the outline itself
+        QCOMPARE(img.pixel(12, 12) & 0xFFFFFF, 0xFF0000u); // corner just inside the outline
+        QCOMPARE(img.pixel(5, 5) & 0xFFFFFF, 0xFFFFFFu);   // outside: untouched
+        QCOMPARE(img.pixel(10, 40) & 0xFFFFFF, 0u);        // the outline itself
         const QRect filled = boundsOf(img, 0xFF0000);
         QCOMPARE(dc.dirty(), filled);
         QVERIFY(filled.width() >= 56 && filled.width() <= 58);
@@ -85,6 +112,38 @@ private slots:
         ExtFloodFill(&dc, 1, 1, kWhite, FLOODSURFACE);
         QCOMPARE(dc.image().pixel(1, 1) & 0xFFFFFF, 0xFF0000u);
         QCOMPARE(dc.image().pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
+    }
+
+    // Fills one after another on the library's line art, in colours that merge areas with
+    // their outlines and with each other, against the plain reference fill.
+    void floodFillMatchesAPlainFillOnLibraryPictures_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("gif") << "farm animals/cow.gif";
+        QTest::newRow("upright gif") << "at home/teddy bear.gif";
+        QTest::newRow("1-bit bmp") << "at home/toy blocks.bmp";
+    }
+    void floodFillMatchesAPlainFillOnLibraryPictures() {
+        QFETCH(QString, picture);
+        QImage expected(QStringLiteral(TV_SOURCE_DIR "/resources/books/") + picture);
+        QVERIFY(!expected.isNull());
+        expected = expected.convertToFormat(QImage::Format_RGB32);
+        DeviceContext dc(expected);
+        dc.fillSolid = true;
+        const QRgb palette[] = {0xFFFFFFFF, 0xFF000000, 0xFFFF0000, 0xFFFFFFFE, 0xFF0000FF};
+        QRandomGenerator random(12);
+        for (int round = 0; round < 250; ++round) {
+            const QPoint at(random.bounded(expected.width()), random.bounded(expected.height()));
+            const QRgb target = expected.pixel(at) & 0xFFFFFF;
+            QRgb fill;
+            do fill = palette[random.bounded(5)];
+            while ((fill & 0xFFFFFF) == target);
+            const QRect painted = referenceFill(expected, at, fill);
+            dc.takeDirty();
+            dc.fillColor = RgbToColorValue(fill);
+            QCOMPARE(ExtFloodFill(&dc, at.x(), at.y(), RgbToColorValue(target), FLOODSURFACE), 1);
+            QVERIFY2(dc.image() == expected, qPrintable(QString("round %1").arg(round)));
+            QCOMPARE(dc.dirty(), painted);
+        }
     }
 
     void floodFillRefusals_data() {
@@ -180,7 +239,7 @@ private slots:
 
     void bottomUp24BitSource() {
         // Rows of a 24-bit bitmap are padded to 4 bytes and stored bottom row first.
-        const uchar bits[] = {1, 2, 3, 0, // bottom row: one pixel (b 1, g 2, r 3) + padding
+        const uchar bits[] = {1, 2, 3, 0,  // bottom row: one pixel (b 1, g 2, r 3) + padding
                               4, 5, 6, 0}; // top row
         BITMAPINFOHEADER h;
         h.biSize = 40;

@@ -97,6 +97,37 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.jpg"});
     }
 
+    // The writer reads a section's 32-bit image while it holds the pixels, and its 24-bit
+    // bytes once they were handed out; both give the same file, byte for byte.
+    void bothPixelRoutesWriteTheSameFile_data() {
+        QTest::addColumn<QImage>("picture");
+        QTest::newRow("noise, padded rows") << noise(101, 37);
+        QTest::newRow("one pixel") << noise(1, 1);
+        QImage art(QStringLiteral(TV_SOURCE_DIR "/resources/books/the garden/butterfly.gif"));
+        QTest::newRow("library line art") << art;
+        QImage coloured = art.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < coloured.height(); ++y)
+            for (int x = 0; x < coloured.width(); ++x)
+                if (coloured.pixel(x, y) == 0xFFFFFFFF)
+                    coloured.setPixel(x, y, qRgb(x * 255 / coloured.width(), 180, y % 256));
+        QTest::newRow("coloured line art") << coloured;
+    }
+    void bothPixelRoutesWriteTheSameFile() {
+        QFETCH(QImage, picture);
+        QVERIFY(!picture.isNull());
+        QTemporaryDir dir;
+        cDIBSection fromImage, fromBytes;
+        fromImage.CreateFromPicture(StdPicture(picture));
+        fromBytes.CreateFromPicture(StdPicture(picture));
+        fromBytes.DIBSectionBitsPtr();
+        QVERIFY(fromImage.CurrentImage() && !fromBytes.CurrentImage());
+        QCOMPARE(saveError(fromImage, dir.filePath("image.jpg")), 0);
+        QCOMPARE(saveError(fromBytes, dir.filePath("bytes.jpg")), 0);
+        const QByteArray written = contents(dir.filePath("image.jpg"));
+        QVERIFY(written.size() > 300);
+        QVERIFY(written == contents(dir.filePath("bytes.jpg")));
+    }
+
     void fileIsBaseline() {
         QTemporaryDir dir;
         cDIBSection s;

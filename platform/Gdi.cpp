@@ -306,7 +306,7 @@ struct InsideBorder {
     }
 };
 
-// Smith's span fill: each span is filled in one go, and the row it was reached from is
+// A span fill: each span is filled in one go, and the row it was reached from is
 // looked at again only where the new run overhangs it, so a pixel is read about once.
 template <typename Area> QRect spanFill(QImage& img, int x0, int y0, const Area& area) {
     static thread_local std::vector<Span> stack;

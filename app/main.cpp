@@ -1,7 +1,9 @@
 // The program's start: loading the colouring window is the start-up; the event loop is
 // the main loop. The program folder is the executable's folder.
 
+#include "AppPath.h"
 #include "FrmMain.h"
+#include "Leftovers.h"
 
 #include <QApplication>
 
@@ -11,6 +13,8 @@ int main(int argc, char** argv) {
     // Windows come and go (the chooser hides, messages unload); only the colouring
     // window's unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // An import or save that was interrupted last time must not reach the library scan.
+    ClearLeftovers(vb::AppPath());
     Forms::FrmMain().Load();
     return app.exec();
 }

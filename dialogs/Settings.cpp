@@ -1,12 +1,12 @@
 #include "Settings.h"
 
 #include "AppPath.h"
+#include "SaveFile.h"
 #include "VbMath.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -220,7 +220,7 @@ bool WriteSettings(const QString& path, const QByteArray& bytes) {
         if (!(p & QFileDevice::WriteOwner) && !existing.setPermissions(p | QFileDevice::WriteOwner))
             return false;
     }
-    QSaveFile file(path);
+    vb::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();

@@ -1,10 +1,10 @@
 #include "mIntelJPEGLibrary.h"
 
+#include "SaveFile.h"
 #include "VbError.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <csetjmp>
 #include <cstdio>
@@ -169,9 +169,9 @@ bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality
     if (const int32_t r = compress(jpeg.cinfo, jpeg.err, jpeg.out, rows, Quality); r != 0)
         raiseSaveError(r);
 
-    // QSaveFile writes beside the target and renames over it on commit; it gives the new
+    // SaveFile writes beside the target and renames over it on commit; it gives the new
     // file the old one's permissions.
-    QSaveFile file(FilePath);
+    vb::SaveFile file(FilePath);
     auto fail = [&file] { raiseSaveError(kFileErrorBase - int32_t(file.error())); };
     if (!file.open(QIODevice::WriteOnly)) fail();
     if (file.write(reinterpret_cast<const char*>(jpeg.out.data), qint64(jpeg.out.used)) !=

@@ -1,7 +1,21 @@
 #include "PicturePack.h"
 
+#include "PictureHost.h"
+#include "StdPicture.h"
+#include "VbError.h"
+#include "cNDib.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <new>
+#include <unistd.h>
 
 namespace PicturePack {
 
@@ -9,6 +23,9 @@ namespace {
 
 const QByteArray PieceSeparator("/x5x/");
 constexpr char NameSeparator = '|';
+const QString OwnPictures = QStringLiteral("own pictures");
+const QLatin1String StagingPrefix(".tv-import-");
+constexpr int StagingRandomLength = 6;
 
 std::vector<QByteArray> SplitPieces(const QByteArray& bytes) {
     std::vector<QByteArray> pieces;
@@ -18,6 +35,81 @@ std::vector<QByteArray> SplitPieces(const QByteArray& bytes) {
         pieces.push_back(bytes.mid(from, at - from));
     pieces.push_back(bytes.mid(from));
     return pieces;
+}
+
+QString Folded(const QString& name) {
+    return name.toCaseFolded();
+}
+
+// The scan's loading stage without a window: the picture behind a drawing context.
+struct LoadingStage : vb::PictureHost {
+    vb::DeviceContext dc;
+    vb::HDC hDC() override { return &dc; }
+    void SetWidth(float) override {}
+    void SetHeight(float) override {}
+};
+
+// Whether the library scan can show the file: it loads it and copies it into a buffer.
+bool LoadsAsPicture(const QString& path, cNDib& buffer) {
+    try {
+        LoadingStage stage;
+        stage.dc.setImage(vb::LoadPicture(path).image());
+        return buffer.Make_From_Picture(stage);
+    } catch (const vb::VbError&) {
+        return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool WritePiece(const QString& path, const QByteArray& piece) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+    const bool written = file.write(piece) == piece.size() && file.write("\r\n", 2) == 2;
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+QString MakeStagingFolder(const QString& booksFolder) {
+    static const char chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = StagingPrefix;
+        for (int i = 0; i < StagingRandomLength; ++i)
+            name += QLatin1Char(chars[QRandomGenerator::global()->bounded(int(sizeof chars) - 1)]);
+        const QString path = booksFolder + QLatin1Char('/') + name;
+        if (QDir().mkdir(path)) return path;
+        if (!QFileInfo::exists(path)) return QString();
+    }
+    return QString();
+}
+
+// Flushes what the import wrote (the whole file system holding `folder`: one call
+// instead of one flush per file, which costs milliseconds each).
+bool FlushFileSystem(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
+bool FlushFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    const bool flushed = ::fsync(fd) == 0;
+    ::close(fd);
+    return flushed;
+}
+
+// Renames without replacing anything: EEXIST when the target exists.
+int RenameNew(const QString& from, const QString& to) {
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL) return errno;
+    // A file system without the flag: nothing else creates books while we run.
+    if (QFileInfo::exists(to)) return EEXIST;
+    return std::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
 
 } // namespace
@@ -45,58 +137,90 @@ std::optional<Pack> Parse(const QByteArray& bytes) {
 }
 
 bool IsPlainName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+    return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
            !name.contains(QChar(0));
 }
 
-bool EntryExists(const QString& folder, const QString& name) {
-    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
-                                                       QDir::System | QDir::NoDotAndDotDot);
-    return entries.contains(name, Qt::CaseInsensitive);
+TakenNames::TakenNames(const QString& folder) {
+    const QStringList entries = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
+    names_.reserve(entries.size());
+    for (const QString& e : entries) insert(e);
 }
 
-QString FreeFolder(const QString& booksFolder, const QString& book) {
+bool TakenNames::contains(const QString& name) const {
+    return names_.contains(Folded(name));
+}
+
+void TakenNames::insert(const QString& name) {
+    names_.insert(Folded(name));
+}
+
+QString TakenNames::TakeBookName(const QString& book) {
+    const QString key = Folded(book) + QLatin1Char('/');
     QString name = book;
-    for (int n = 1; EntryExists(booksFolder, name); ++n) name = book + QString::number(n);
-    return booksFolder + QLatin1Char('/') + name;
+    int n = nextNumber_.value(key, 1);
+    while (contains(name)) name = book + QString::number(n++);
+    nextNumber_[key] = n;
+    insert(name);
+    return name;
 }
 
-QString FreeFileName(const QString& folder, const QString& name) {
-    if (!EntryExists(folder, name)) return name;
+QString TakenNames::TakeFileName(const QString& name) {
+    if (!contains(name)) {
+        insert(name);
+        return name;
+    }
     if (name.size() < 4) return QString();
     const QString stem = name.left(name.size() - 4), ext = name.right(3);
+    const QString key = Folded(stem) + QLatin1Char('/') + Folded(ext);
     QString free;
-    for (int n = 1;; ++n) {
-        free = stem + QLatin1Char('_') + QString::number(n) + QLatin1Char('.') + ext;
-        if (!EntryExists(folder, free)) return free;
-    }
+    int n = nextNumber_.value(key, 1);
+    do {
+        free = stem + QLatin1Char('_') + QString::number(n++) + QLatin1Char('.') + ext;
+    } while (contains(free));
+    nextNumber_[key] = n;
+    insert(free);
+    return free;
+}
+
+bool IsStagingFolder(const QString& name) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.tv-import-[A-Za-z0-9]{%1}$").arg(StagingRandomLength));
+    return pattern.match(name).hasMatch();
 }
 
 QString Install(const Pack& pack, const QString& booksFolder) {
-    const QString folder = FreeFolder(booksFolder, pack.Book);
-    if (!QDir().mkdir(folder)) return QString();
+    if (!QFileInfo(booksFolder).isDir()) return QString();
+    TakenNames books(booksFolder);
+    books.insert(OwnPictures); // the child's own page is never a pack's book
 
-    QStringList created;
-    auto undo = [&] {
-        for (const QString& name : created) QFile::remove(folder + QLatin1Char('/') + name);
-        QDir().rmdir(folder);
+    const QString staging = MakeStagingFolder(booksFolder);
+    if (staging.isEmpty()) return QString();
+    auto fail = [&] {
+        QDir(staging).removeRecursively();
         return QString();
     };
 
+    TakenNames files;
+    cNDib buffer;
     for (size_t k = 0; k < pack.Pieces.size(); ++k) {
-        const QString name = FreeFileName(folder, pack.Names[qsizetype(k)]);
-        if (name.isEmpty()) return undo();
-        QFile file(folder + QLatin1Char('/') + name);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return undo();
-        created << name;
-        const QByteArray& piece = pack.Pieces[k];
-        const bool written =
-            file.write(piece) == piece.size() && file.write("\r\n", 2) == 2 && file.flush();
-        file.close();
-        if (!written || file.error() != QFileDevice::NoError) return undo();
+        const QString name = files.TakeFileName(pack.Names[qsizetype(k)]);
+        if (name.isEmpty()) return fail();
+        const QString path = staging + QLatin1Char('/') + name;
+        if (!WritePiece(path, pack.Pieces[k]) || !LoadsAsPicture(path, buffer)) return fail();
     }
-    return folder;
+    if (!FlushFileSystem(staging)) return fail();
+
+    for (;;) {
+        const QString folder = booksFolder + QLatin1Char('/') + books.TakeBookName(pack.Book);
+        const int error = RenameNew(staging, folder);
+        if (error == EEXIST || error == ENOTEMPTY) continue; // appeared since the listing
+        if (error != 0) return fail();
+        FlushFolder(booksFolder);
+        return folder;
+    }
 }
 
 QString Install(const QByteArray& bytes, const QString& booksFolder) {

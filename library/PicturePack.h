@@ -1,9 +1,12 @@
 #pragma once
 // The picture-pack file (".tvp") and its installation as a new book. A pack is pieces
 // split at "/x5x/": piece 0 the header (book name, then one file name per following
-// piece, joined by "|"), pieces 1 to N the files' bytes. Pure logic: no widgets.
+// piece, joined by "|"), pieces 1 to N the files' bytes. No widgets: the pieces are
+// checked with the loader the library scan uses.
 
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -19,32 +22,52 @@ struct Pack {
 };
 
 // Splits a pack's bytes. Nothing when it is damaged: no separator, fewer header names
-// than pieces, or a name that could leave the book folder (see IsPlainName). Names
-// beyond the pieces are ignored; the last piece runs to the end.
+// than pieces, or a name that is not plain (see IsPlainName). Names beyond the pieces
+// are ignored; the last piece runs to the end.
 std::optional<Pack> Parse(const QByteArray& bytes);
 
-// A name that stays a single entry inside its folder: not empty, not "." or "..", and
-// without "/", "\" or NUL (so never absolute either).
+// A name that stays a single entry inside its folder and that the library lists: not
+// empty, not beginning with "." (so neither "." nor ".." nor hidden), and without "/",
+// "\" or NUL (so never absolute either).
 bool IsPlainName(const QString& name);
 
-// Whether `folder` holds an entry called `name`, compared without regard to case as the
-// library compares names.
-bool EntryExists(const QString& folder, const QString& name);
+// The names taken in one folder, compared without regard to case as the library
+// compares names. Taking a name marks it taken.
+class TakenNames {
+public:
+    TakenNames() = default;
+    // Every entry of `folder`, listed once.
+    explicit TakenNames(const QString& folder);
 
-// The book folder to create under `booksFolder`: `book` itself, or when something of that
-// name exists, book + n for the first free n = 1, 2, ... (full path, no trailing "/").
-QString FreeFolder(const QString& booksFolder, const QString& book);
+    bool contains(const QString& name) const;
+    void insert(const QString& name);
 
-// The name to write `name` under in `folder`: the name itself, or when it is taken,
-// (name without its last four characters) + "_" + n + "." + (its last three characters)
-// for the first free n. Empty when the name is taken and too short for that rule.
-QString FreeFileName(const QString& folder, const QString& name);
+    // The book folder name to create: `book` itself, or when it is taken, book + n for
+    // the first free n = 1, 2, ...
+    QString TakeBookName(const QString& book);
+    // The name to write `name` under: the name itself, or when it is taken, (name without
+    // its last four characters) + "_" + n + "." + (its last three characters) for the
+    // first free n. Empty when the name is taken and too short for that rule.
+    QString TakeFileName(const QString& name);
 
-// Creates the book folder under `booksFolder` (which must exist) and writes every piece
-// into it followed by CR LF. All or nothing: on any failure what this call created is
-// removed again. Returns the new folder, or an empty string on failure.
+private:
+    QSet<QString> names_; // case-folded
+    // Per numbered name, the lowest n not yet seen taken: later searches start there, so
+    // many copies of one name cost no more than distinct names.
+    QHash<QString, int> nextNumber_;
+};
+
+// Whether a name in the books folder is the staging folder of an import that has not
+// finished (or was interrupted).
+bool IsStagingFolder(const QString& name);
+
+// Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
+// all: every piece is written followed by CR LF into a hidden staging folder, must load
+// as a picture there, is flushed to disk, and only then is the folder renamed to the
+// book's name. "own pictures" counts as a taken book name. Returns the new folder, or an
+// empty string when the pack is damaged or cannot be written; then nothing is left.
 QString Install(const Pack& pack, const QString& booksFolder);
-// Parses and installs a pack's bytes; a damaged pack creates nothing.
+// Parses and installs a pack's bytes.
 QString Install(const QByteArray& bytes, const QString& booksFolder);
 
 } // namespace PicturePack

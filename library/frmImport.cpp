@@ -119,6 +119,7 @@ void frmImport::InstallPack() {
     if (!GCommonDialog().VBGetOpenFileName(args)) return;
 
     // Bytes stay bytes: the pieces are written exactly as the pack holds them.
+    Screen::SetMousePointer(vbHourglass);
     QString book;
     QFile pack(args.FileName);
     if (pack.open(QIODevice::ReadOnly)) {
@@ -127,6 +128,7 @@ void frmImport::InstallPack() {
             book = PicturePack::Install(bytes, AppPath() + QStringLiteral("/books"));
         pack.close();
     }
+    Screen::SetMousePointer(vbDefault);
 
     if (book.isEmpty()) {
         TellParents(QStringLiteral("There was an error when trying to open The Tintavale "

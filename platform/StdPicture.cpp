@@ -1,12 +1,12 @@
 #include "StdPicture.h"
 
+#include "SaveFile.h"
 #include "VbError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace vb {
@@ -35,7 +35,7 @@ StdPicture LoadPicture(const QString& path) {
 void SavePicture(const StdPicture& picture, const QString& path) {
     if (picture.isEmpty()) Raise(ErrInvalidPicture);
     // Written beside the target and renamed over it: an old file survives a failed write.
-    QSaveFile file(path);
+    SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) Raise(ErrPathFileAccess);
     // Qt writes BMP files with 24 bits per pixel for RGB888 images.
     const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);

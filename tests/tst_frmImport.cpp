@@ -1,6 +1,7 @@
 // The picture-pack window: its looks, installing a pack through the real file dialog with
 // the parents' messages, the download page and the chooser that has to scan anew.
 
+#include "PackSupport.h"
 #include "TestSupport.h"
 #include "frmImport.h"
 #include "frmOpen.h"
@@ -17,6 +18,7 @@
 #include <QtTest>
 
 using namespace vb;
+using testing::MakePack;
 
 namespace {
 
@@ -71,12 +73,6 @@ private:
     QPointer<QFileDialog> seen_;
 };
 
-QByteArray MakePack(const QByteArray& header, const QList<QByteArray>& pieces) {
-    QByteArray pack = header;
-    for (const QByteArray& piece : pieces) pack += "/x5x/" + piece;
-    return pack;
-}
-
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -127,16 +123,22 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("booksAfter");
 
-        QTest::newRow("good pack") << MakePack("Farm|cow.gif|pig.bmp", {"GIF89a", "BM"})
+        const QByteArray gif = testing::TinyGif(), bmp = testing::BmpBytes(4, 3);
+        QTest::newRow("good pack") << MakePack("Farm|cow.gif|pig.bmp", {gif, bmp})
                                    << QStringList{Success} << QStringList{"Farm", "Old"};
-        QTest::newRow("taken book name") << MakePack("Old|cow.gif", {"GIF89a"})
-                                         << QStringList{Success} << QStringList{"Old", "Old1"};
+        QTest::newRow("taken book name")
+            << MakePack("Old|cow.gif", {gif}) << QStringList{Success} << QStringList{"Old", "Old1"};
         QTest::newRow("no separator")
-            << QByteArray("Farm|cow.gif GIF89a") << QStringList{Damaged} << QStringList{"Old"};
-        QTest::newRow("too few names") << MakePack("Farm|cow.gif", {"GIF89a", "BM"})
-                                       << QStringList{Damaged} << QStringList{"Old"};
-        QTest::newRow("name leaving the book") << MakePack("Farm|../cow.gif", {"GIF89a"})
-                                               << QStringList{Damaged} << QStringList{"Old"};
+            << "Farm|cow.gif " + gif << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("too few names")
+            << MakePack("Farm|cow.gif", {gif, bmp}) << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("name leaving the book")
+            << MakePack("Farm|../cow.gif", {gif}) << QStringList{Damaged} << QStringList{"Old"};
+        QTest::newRow("piece that is not a picture")
+            << MakePack("Farm|cow.gif|pig.bmp", {gif, "BM"}) << QStringList{Damaged}
+            << QStringList{"Old"};
+        QTest::newRow("empty last piece") << MakePack("Farm|cow.gif|z.gif", {gif, ""})
+                                          << QStringList{Damaged} << QStringList{"Old"};
         QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"};
     }
 
@@ -170,14 +172,17 @@ private slots:
         QCOMPARE(answerer.messages, messages);
         QCOMPARE(stayedOpen, !succeeds);
         QCOMPARE(Forms::frmOpen().IsLoaded(), !succeeds);
-        QCOMPARE(QDir(program.file("books")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 booksAfter);
+        QVERIFY(!QGuiApplication::overrideCursor()); // the wait cursor went with the install
+        // Hidden entries too: no staging folder is left behind.
+        QCOMPARE(
+            QDir(program.file("books")).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+            booksAfter);
         QCOMPARE(QDir(program.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
                  pack.isEmpty() ? 1 : 2); // books and the pack, nothing beside them
         if (QTest::currentDataTag() == QByteArray("good pack")) {
             QFile cow(program.file("books/Farm/cow.gif"));
             QVERIFY(cow.open(QIODevice::ReadOnly));
-            QCOMPARE(cow.readAll(), QByteArray("GIF89a\r\n"));
+            QCOMPARE(cow.readAll(), testing::TinyGif() + "\r\n");
         }
         Forms::frmOpen().Unload();
     }

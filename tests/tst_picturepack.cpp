@@ -1,5 +1,6 @@
 // The picture-pack format and its installation: what a pack installs, the free folder
-// and file names, and packs that must leave the disk as it was.
+// and file names, packs that must leave the library as it was, and what start-up clears
+// after an interrupted import or save.
 
 #include <QDir>
 #include <QDirIterator>
@@ -7,18 +8,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "Leftovers.h"
+#include "LibraryScan.h"
+#include "PackSupport.h"
 #include "PicturePack.h"
+#include "SaveFile.h"
+#include "StdPicture.h"
 
 using Bytes = QList<QByteArray>;
+using testing::MakePack;
 
 namespace {
 
-// A pack as the maker's tool writes one: header, then each piece after "/x5x/".
-QByteArray MakePack(const QByteArray& header, const Bytes& pieces) {
-    QByteArray pack = header;
-    for (const QByteArray& piece : pieces) pack += "/x5x/" + piece;
-    return pack;
-}
+const QByteArray Gif = testing::TinyGif();
 
 QByteArray AllByteValues() {
     QByteArray b;
@@ -53,6 +55,19 @@ void Touch(const QString& path, const QByteArray& content = "x") {
     f.write(content);
 }
 
+// Creates each relative path under `root`: a folder when it ends in "/", else a file.
+void Plant(const QString& root, const QStringList& paths) {
+    for (const QString& p : paths) {
+        const QString full = root + "/" + p;
+        if (p.endsWith('/')) {
+            QVERIFY(QDir().mkpath(full));
+        } else {
+            QVERIFY(QDir().mkpath(QFileInfo(full).path()));
+            Touch(full, "partial");
+        }
+    }
+}
+
 } // namespace
 
 class TestPicturePack : public QObject {
@@ -67,7 +82,7 @@ private slots:
         QDir(root_.path()).removeRecursively();
         QVERIFY(QDir().mkpath(root_.path() + "/books/Old"));
         books_ = root_.path() + "/books";
-        Touch(books_ + "/Old/dog.gif");
+        Touch(books_ + "/Old/dog.gif", Gif);
     }
 
     void installs_data() {
@@ -75,22 +90,24 @@ private slots:
         QTest::addColumn<Bytes>("pieces");
         QTest::addColumn<QStringList>("files"); // written names, piece by piece
 
-        QTest::newRow("two pictures")
-            << QByteArray("Farm|cow.gif|pig.bmp") << Bytes{"GIF89a-cow", "BM-pig"}
-            << QStringList{"cow.gif", "pig.bmp"};
+        const QByteArray bmp = testing::BmpBytes(3, 2);
+        QTest::newRow("two pictures") << QByteArray("Farm|cow.gif|pig.bmp") << Bytes{Gif, bmp}
+                                      << QStringList{"cow.gif", "pig.bmp"};
         QTest::newRow("names beyond the pieces ignored")
-            << QByteArray("Farm|cow.gif|pig.bmp|hen.gif") << Bytes{"cow"} << QStringList{"cow.gif"};
-        QTest::newRow("every byte value, a bar and half a separator survive")
-            << QByteArray("Bytes|all.bmp|tail.jpg")
-            << Bytes{AllByteValues() + "|/x5x" + AllByteValues(), QByteArray("\r\n\0\xff/x5", 7)}
-            << QStringList{"all.bmp", "tail.jpg"};
-        QTest::newRow("empty last piece")
-            << QByteArray("Farm|cow.gif|empty.gif") << Bytes{"cow", ""}
-            << QStringList{"cow.gif", "empty.gif"};
+            << QByteArray("Farm|cow.gif|pig.bmp|hen.gif") << Bytes{Gif} << QStringList{"cow.gif"};
+        QTest::newRow("every byte value, a bar and half a separator after the pictures")
+            << QByteArray("Bytes|all.bmp|tail.gif")
+            << Bytes{bmp + AllByteValues() + "|/x5x" + AllByteValues(),
+                     Gif + QByteArray("\r\n\0\xff/x5", 7)}
+            << QStringList{"all.bmp", "tail.gif"};
         QTest::newRow("same name twice, any case")
-            << QByteArray("Cats|cat.gif|CAT.GIF|cat_1.gif") << Bytes{"a", "b", "c"}
+            << QByteArray("Cats|cat.gif|CAT.GIF|cat_1.gif") << Bytes{Gif, Gif + "b", Gif + "c"}
             << QStringList{"cat.gif", "CAT_1.GIF", "cat_1_1.gif"};
-        QTest::newRow("8-bit names") << QByteArray("F\xe9te|gar\xe7on.gif") << Bytes{"g"}
+        QTest::newRow("one name five times")
+            << QByteArray("Cats|a.gif|a.gif|a.gif|a.gif|a.gif")
+            << Bytes{Gif + "1", Gif + "2", Gif + "3", Gif + "4", Gif + "5"}
+            << QStringList{"a.gif", "a_1.gif", "a_2.gif", "a_3.gif", "a_4.gif"};
+        QTest::newRow("8-bit names") << QByteArray("F\xe9te|gar\xe7on.gif") << Bytes{Gif}
                                      << QStringList{QString::fromUtf8("garçon.gif")};
     }
 
@@ -113,84 +130,179 @@ private slots:
     }
 
     void takenBookNamesGetANumber() {
-        const QByteArray pack = MakePack("Farm|cow.gif", {"moo"});
+        const QByteArray pack = MakePack("Farm|cow.gif", {Gif});
         QCOMPARE(PicturePack::Install(pack, books_), books_ + "/Farm");
         QCOMPARE(PicturePack::Install(pack, books_), books_ + "/Farm1");
         QCOMPARE(PicturePack::Install(pack, books_), books_ + "/Farm2");
-        QCOMPARE(ReadAll(books_ + "/Farm2/cow.gif"), QByteArray("moo\r\n"));
+        QCOMPARE(ReadAll(books_ + "/Farm2/cow.gif"), Gif + "\r\n");
 
         // A file of the book's name takes the name too, and so does another case.
         Touch(books_ + "/Zoo");
-        QCOMPARE(PicturePack::Install(MakePack("Zoo|a.gif", {"1"}), books_), books_ + "/Zoo1");
-        QCOMPARE(PicturePack::Install(MakePack("OLD|a.gif", {"1"}), books_), books_ + "/OLD1");
-        QCOMPARE(ReadAll(books_ + "/Old/dog.gif"), QByteArray("x"));
+        QCOMPARE(PicturePack::Install(MakePack("Zoo|a.gif", {Gif}), books_), books_ + "/Zoo1");
+        QCOMPARE(PicturePack::Install(MakePack("OLD|a.gif", {Gif}), books_), books_ + "/OLD1");
+        QCOMPARE(ReadAll(books_ + "/Old/dog.gif"), Gif);
     }
 
-    void freeFileName_data() {
+    void takenFileNames_data() {
         QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("names");    // taken one after the other
+        QTest::addColumn<QStringList>("expected"); // what each is written under
 
-        QTest::newRow("free") << QStringList{"dog.gif"} << "cat.gif"
-                              << "cat.gif";
-        QTest::newRow("taken twice") << QStringList{"cat.gif", "cat_1.gif"} << "cat.gif"
-                                     << "cat_2.gif";
-        QTest::newRow("four characters") << QStringList{"abcd"} << "abcd"
-                                         << "_1.bcd";
-        QTest::newRow("too short to number") << QStringList{"abc"} << "abc"
-                                             << "";
+        QTest::newRow("free") << QStringList{"dog.gif"} << QStringList{"cat.gif"}
+                              << QStringList{"cat.gif"};
+        QTest::newRow("taken twice") << QStringList{"cat.gif", "cat_1.gif"}
+                                     << QStringList{"cat.gif"} << QStringList{"cat_2.gif"};
+        QTest::newRow("gaps are filled first")
+            << QStringList{"cat.gif", "CAT_1.GIF", "cat_3.gif"}
+            << QStringList{"cat.gif", "Cat.Gif", "cat.gif"}
+            << QStringList{"cat_2.gif", "Cat_4.Gif", "cat_5.gif"};
+        QTest::newRow("four characters")
+            << QStringList{"abcd"} << QStringList{"abcd"} << QStringList{"_1.bcd"};
+        QTest::newRow("too short to number")
+            << QStringList{"abc"} << QStringList{"abc"} << QStringList{""};
     }
 
-    void freeFileName() {
+    void takenFileNames() {
         QFETCH(QStringList, existing);
-        QFETCH(QString, name);
-        QFETCH(QString, expected);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, expected);
         const QString folder = books_ + "/Old";
         QFile::remove(folder + "/dog.gif");
         for (const QString& e : existing) Touch(folder + "/" + e);
-        QCOMPARE(PicturePack::FreeFileName(folder, name), expected);
+        PicturePack::TakenNames taken(folder);
+        QStringList got;
+        for (const QString& n : names) got << taken.TakeFileName(n);
+        QCOMPARE(got, expected);
     }
 
-    void refusedPacksLeaveEverythingAsItWas_data() {
+    // Start-up clears what an interrupted import or save left (and nothing else), then a
+    // pack installs whole, under a free name, or not at all.
+    void libraryAfterImport_data() {
+        QTest::addColumn<QStringList>("leftovers"); // left by an interruption
+        QTest::addColumn<QStringList>("kept");      // look alike, but not the program's
         QTest::addColumn<QByteArray>("pack");
+        QTest::addColumn<QString>("book"); // the new book, or "" when the pack is refused
 
-        QTest::newRow("empty file") << QByteArray();
-        QTest::newRow("no separator") << QByteArray("Farm|cow.gif GIF89a");
-        QTest::newRow("separator in another case") << QByteArray("Farm|cow.gif/X5X/GIF89a");
-        QTest::newRow("fewer names than pieces") << MakePack("Farm|cow.gif", {"cow", "pig"});
-        QTest::newRow("empty header") << MakePack("", {"cow"});
-        QTest::newRow("empty book name") << MakePack("|cow.gif", {"cow"});
-        QTest::newRow("book .") << MakePack(".|cow.gif", {"cow"});
-        QTest::newRow("book ..") << MakePack("..|cow.gif", {"cow"});
-        QTest::newRow("book absolute") << MakePack("/tmp|cow.gif", {"cow"});
-        QTest::newRow("book with /") << MakePack("a/b|cow.gif", {"cow"});
-        QTest::newRow("book with \\") << MakePack("a\\b|cow.gif", {"cow"});
-        QTest::newRow("file empty") << MakePack("Farm|cow.gif|", {"cow", "pig"});
-        QTest::newRow("file .") << MakePack("Farm|cow.gif|.", {"cow", "pig"});
-        QTest::newRow("file ..") << MakePack("Farm|cow.gif|..", {"cow", "pig"});
-        QTest::newRow("file absolute") << MakePack("Farm|cow.gif|/etc/x", {"cow", "pig"});
-        QTest::newRow("file a/b") << MakePack("Farm|cow.gif|a/b", {"cow", "pig"});
-        QTest::newRow("file a\\b") << MakePack("Farm|cow.gif|a\\b", {"cow", "pig"});
-        QTest::newRow("file up and out") << MakePack("Farm|../../x.gif", {"cow"});
-        QTest::newRow("file with NUL") << MakePack(QByteArray("Farm|cow\0.gif", 13), {"cow"});
-        // These fail only while writing, after earlier files were written.
-        QTest::newRow("name the file system refuses") << MakePack(
-            "Farm|cow.gif|" + QByteArray(300, 'p') + ".gif|hen.gif", {"cow", "pig", "hen"});
-        QTest::newRow("short name taken twice")
-            << MakePack("Farm|cow.gif|abc|abc", {"cow", "a", "b"});
+        const QStringList none;
+        auto refused = [&](const char* tag, const QByteArray& pack) {
+            QTest::newRow(tag) << none << none << pack << QString();
+        };
+        refused("empty file", QByteArray());
+        refused("no separator", QByteArray("Farm|cow.gif ") + Gif);
+        refused("separator in another case", QByteArray("Farm|cow.gif/X5X/") + Gif);
+        refused("fewer names than pieces", MakePack("Farm|cow.gif", {Gif, Gif}));
+        refused("empty header", MakePack("", {Gif}));
+        refused("empty book name", MakePack("|cow.gif", {Gif}));
+        refused("book .", MakePack(".|cow.gif", {Gif}));
+        refused("book ..", MakePack("..|cow.gif", {Gif}));
+        refused("book absolute", MakePack("/tmp|cow.gif", {Gif}));
+        refused("book with /", MakePack("a/b|cow.gif", {Gif}));
+        refused("book with \\", MakePack("a\\b|cow.gif", {Gif}));
+        refused("hidden book", MakePack(".Farm|cow.gif", {Gif}));
+        refused("file empty", MakePack("Farm|cow.gif|", {Gif, Gif}));
+        refused("file .", MakePack("Farm|cow.gif|.", {Gif, Gif}));
+        refused("file ..", MakePack("Farm|cow.gif|..", {Gif, Gif}));
+        refused("file absolute", MakePack("Farm|cow.gif|/etc/x", {Gif, Gif}));
+        refused("file a/b", MakePack("Farm|cow.gif|a/b", {Gif, Gif}));
+        refused("file a\\b", MakePack("Farm|cow.gif|a\\b", {Gif, Gif}));
+        refused("file up and out", MakePack("Farm|../../x.gif", {Gif}));
+        refused("file with NUL", MakePack(QByteArray("Farm|cow\0.gif", 13), {Gif}));
+        refused("hidden file", MakePack("Farm|cow.gif|.pig.gif", {Gif, Gif}));
+        // These fail only after earlier pieces were written.
+        refused("name the file system refuses",
+                MakePack("Farm|cow.gif|" + QByteArray(300, 'p') + ".gif|hen.gif", {Gif, Gif, Gif}));
+        refused("short name taken twice", MakePack("Farm|cow.gif|abc|abc", {Gif, Gif, Gif}));
+        refused("empty last piece", MakePack("Farm|cow.gif|z.gif", {Gif, ""}));
+        refused("piece that is not a picture", MakePack("Farm|cow.gif|pig.bmp", {Gif, "BM pig"}));
+        refused("picture cut off in its header",
+                MakePack("Farm|cow.gif|pig.bmp", {Gif, testing::BmpBytes(40, 30).left(20)}));
+        refused("text under another name", MakePack("Farm|read.txt|cow.gif", {"hello", Gif}));
+
+        QTest::newRow("own pictures is taken")
+            << none << none << MakePack("own pictures|own.bmp", {Gif}) << "own pictures1";
+        QTest::newRow("Own Pictures in capitals")
+            << none << none << MakePack("Own Pictures|a.gif", {Gif}) << "Own Pictures1";
+        QTest::newRow("staging folder of an interrupted import")
+            << QStringList{"books/.tv-import-Ab3dE9/", "books/.tv-import-Ab3dE9/cow.gif"}
+            << QStringList{"books/.tv-import-toolong/", "books/.hidden/", "books/tv-import-Ab3dE9/"}
+            << MakePack("Farm|cow.gif", {Gif}) << "Farm";
+        QTest::newRow("temporary files of interrupted saves")
+            << QStringList{".Settings.txt.tv-save-x1Y2z3",
+                           "books/own pictures/.own.bmp.tv-save-AAAAAA",
+                           "colored pictures/Old/.dog.jpg.tv-save-abc123",
+                           ".temp.bmp.tv-save-QQQQQQ"}
+            << QStringList{"Settings.txt.backup", "Settings.txt.AbCdEf",
+                           ".Settings.txt.tv-save-abc",
+                           "colored pictures/Old/dog.jpg.tv-save-abc123",
+                           "books/own pictures/own.bmp"}
+            << QByteArray() << QString();
     }
 
-    void refusedPacksLeaveEverythingAsItWas() {
+    void libraryAfterImport() {
+        QFETCH(QStringList, leftovers);
+        QFETCH(QStringList, kept);
         QFETCH(QByteArray, pack);
+        QFETCH(QString, book);
+
+        Plant(root_.path(), kept);
         const QStringList before = Tree(root_.path());
-        QCOMPARE(before.size(), 3); // books/, books/Old/, books/Old/dog.gif
-        QCOMPARE(PicturePack::Install(pack, books_), QString());
+        QVERIFY(before.contains("books/Old/dog.gif" + QString::fromLatin1(Gif.toHex())));
+        Plant(root_.path(), leftovers);
+        QCOMPARE(ClearLeftovers(root_.path()) > 0, !leftovers.isEmpty());
+        QCOMPARE(Tree(root_.path()), before);
+
+        QCOMPARE(PicturePack::Install(pack, books_),
+                 book.isEmpty() ? QString() : books_ + "/" + book);
+        QStringList after = Tree(root_.path());
+        if (!book.isEmpty()) {
+            // The new book is whole, and the scan lists it and no hidden folder.
+            const QStringList added =
+                QDir(books_ + "/" + book)
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            QVERIFY(!added.isEmpty());
+            after.removeIf([&](const QString& e) { return e.startsWith("books/" + book + "/"); });
+            QStringList listed;
+            for (const BookFolder& b : ListLibrary(root_.path())) {
+                listed << GetLastPathPart(b.Folder);
+                for (const QString& p : b.Pictures)
+                    QVERIFY(!vb::LoadPicture(b.Folder + "/" + p).isEmpty());
+            }
+            QVERIFY(listed.contains(book));
+            for (const QString& l : listed) QVERIFY2(!l.startsWith('.'), qPrintable(l));
+        }
+        QCOMPARE(after, before);
+    }
+
+    // The names that whole-file saves really use are the ones start-up clears.
+    void interruptedSavesAreCleared_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("settings") << "Settings.txt";
+        QTest::newRow("own page") << "books/own pictures/own.bmp";
+        QTest::newRow("coloured copy") << "colored pictures/Old/dog.jpg";
+    }
+
+    void interruptedSavesAreCleared() {
+        QFETCH(QString, target);
+        const QString path = root_.path() + "/" + target;
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        Touch(path, "old");
+        const QStringList before = Tree(root_.path());
+        {
+            vb::SaveFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("new, never committed") > 0 && file.flush());
+            QVERIFY(QFileInfo(file.fileName()).dir() == QFileInfo(path).dir());
+            QVERIFY(QFile::exists(file.fileName()));
+            QCOMPARE(ClearLeftovers(root_.path()), 1);
+            QVERIFY(!QFile::exists(file.fileName()));
+            file.cancelWriting();
+        }
         QCOMPARE(Tree(root_.path()), before);
     }
 
     void aMissingBooksFolderIsNotCreated() {
         QVERIFY(QDir(books_).removeRecursively());
-        QCOMPARE(PicturePack::Install(MakePack("Farm|cow.gif", {"cow"}), books_), QString());
+        QCOMPARE(PicturePack::Install(MakePack("Farm|cow.gif", {Gif}), books_), QString());
         QCOMPARE(Tree(root_.path()), QStringList());
     }
 };

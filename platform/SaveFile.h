@@ -1,0 +1,32 @@
+#pragma once
+// A file written whole or not at all: the bytes go to a temporary file beside the target,
+// which replaces the target only on commit, so the old file survives any failure. The
+// temporary name (".<target>.tv-save-XXXXXX") is one that start-up can recognise as left
+// behind by an interrupted save, and that no user's file is likely to carry.
+
+#include <QFile>
+
+namespace vb {
+
+class SaveFile : public QFile {
+public:
+    explicit SaveFile(const QString& target);
+    // Uncommitted writing is dropped.
+    ~SaveFile() override;
+
+    // Opens a new temporary file for writing (whatever the mode asks); it takes the
+    // target's permissions when the target exists.
+    bool open(OpenMode mode) override;
+    // Flushes the temporary file to disk and renames it over the target.
+    bool commit();
+    // Drops what was written; the target stays as it was.
+    void cancelWriting();
+
+    // Whether a file name is one this class gives its temporary files.
+    static bool IsLeftover(const QString& fileName);
+
+private:
+    QString target_;
+};
+
+} // namespace vb

@@ -27,15 +27,7 @@ start_and_colour() {
   printf 'secret\r\n %s \r\n 0 \r\n 0 \r\n4\r\n' "$1" >"$work/Settings.txt"
   e2e_launch
   main=$(e2e_wait_window "The Tintavale") || fail "no colouring window"
-  chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-  sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$chooser")"
-  xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
-  sleep 0.5
+  e2e_open_first_picture || fail "could not open a picture"
 
   first=$(ls "$work/books" | sort -f | head -1)
   picture=$(ls "$work/books/$first" | sort -f | head -1)

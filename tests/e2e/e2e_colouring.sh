@@ -12,18 +12,7 @@ fail() { echo "FAIL: $*" >&2; e2e_shot "$(dirname "$program_dir")/e2e-colouring-
 e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 e2e_launch
-e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
-chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-sleep 1
-
-# The first thumbnail of the sheet: the first picture of the first book.
-eval "$(xdotool getwindowgeometry --shell "$chooser")"
-xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-sleep 1
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
-  sleep 0.1
-done
+e2e_open_first_picture || fail "could not open a picture"
 
 # A crayon stroke near the canvas's top left corner (the canvas is centred below the
 # 103-pixel toolbar; the sample pictures are 640 x 480 or 480 x 640).

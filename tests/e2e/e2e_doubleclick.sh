@@ -20,16 +20,7 @@ art="$work/books/doors/door.bmp"
   -draw "rectangle 150,100 250,280" -type TrueColor "BMP3:$art" || fail "cannot draw the picture"
 
 e2e_launch
-e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
-chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$chooser")"
-xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
-  sleep 0.1
-done
-sleep 0.5
+e2e_open_first_picture || fail "could not open a picture"
 
 # The canvas is centred below the 103-pixel toolbar.
 left=$(((1024 - 400) / 2)); top=$((103 + (665 - 300) / 2))

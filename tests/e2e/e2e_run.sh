@@ -23,15 +23,7 @@ pictures=$(find "$staged/books" -mindepth 2 -maxdepth 2 -type f 2>/dev/null | wc
 e2e_start "$staged" || exit 1
 printf 'secret\r\n 0 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 e2e_launch
-e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
-chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$chooser")"
-xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
-  sleep 0.1
-done
+e2e_open_first_picture || fail "could not open a picture"
 
 # About (the fourth function button, behind the password), then Help.
 xdotool mousemove 72 10 click 1

@@ -50,3 +50,19 @@ e2e_wait_window() {
 e2e_shot() {
   /usr/bin/import -display "$DISPLAY" -window root "$1"
 }
+
+# At start-up: waits for the colouring window and the chooser, opens the first picture of
+# the sheet (the first picture of the first book) and waits until the chooser has gone.
+e2e_open_first_picture() {
+  local chooser
+  e2e_wait_window "The Tintavale" >/dev/null || return 1
+  chooser=$(e2e_wait_window "Open") || return 1
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$chooser")"
+  xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  sleep 0.5
+}

@@ -2,10 +2,12 @@
 // the main loop. The program folder is the executable's folder.
 
 #include "FrmMain.h"
+#include "PictureArea.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    vb::UseSocketImageTransfer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("The Tintavale"));
     // Windows come and go (the chooser hides, messages unload); only the colouring

@@ -4,10 +4,12 @@
 #include "AppPath.h"
 #include "FrmMain.h"
 #include "Leftovers.h"
+#include "PictureArea.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    vb::UseSocketImageTransfer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("The Tintavale"));
     // Windows come and go (the chooser hides, messages unload); only the colouring

@@ -23,8 +23,11 @@ struct Panel {
         form.Pc = new PictureArea(&window);
         form.Pc->setBackColor(0xFFFFFF);
         form.Pc->resize(292, 103);
-        form.pFunc[0] = new PictureArea(&window);
-        form.pFunc[0]->resize(22, 22);
+        // The whole row: on a real display the pointer may lie in the corner and hide it.
+        for (PictureArea*& f : form.pFunc) {
+            f = new PictureArea(&window);
+            f->resize(22, 22);
+        }
         form.FunctionBarWidth = 95;
         form.BubbleSpeed = 4;
         std::vector<std::unique_ptr<cNDib>> masks;

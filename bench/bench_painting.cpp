@@ -1,13 +1,21 @@
-// Painting on a 1024 x 768 page of line art: a press (snapshots, flood fill, region map),
-// one brush stamp with its screen update, and one pencil segment. (main() with its
-// offscreen application is bench_imaging.cpp's.)
+// Painting on a 1024 x 768 page of line art. The moves go through the colouring window's
+// canvas handler on a shown window, each one timed until its screen update is out; the
+// drawing-alone peers time the same stamp and pencil segment with no screen at all. (main()
+// and its application are bench_imaging.cpp's.)
 
 #include "../tests/CanvasRig.h"
 #include "../tests/PaintingSupport.h"
 #include "FrmMain.h"
 #include "PictureArea.h"
 #include "mMain_Stamp.h"
+#include "pButton.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 #include <benchmark/benchmark.h>
 
 using namespace vb;
@@ -47,7 +55,13 @@ Page& page() {
 
 // Stamp centres along a path through the page, outlines crossed on the way.
 QPoint along(int64_t i) {
-    return QPoint(60 + int(i * 7 % 900), 60 + int(i * 3 % 650));
+    return QPoint(60 + int(i * 7 % 800), 60 + int(i * 3 % 600));
+}
+
+// The pencil goes back and forth between a point of the path and one 100 px to its right
+// (37 down): every move is a segment of about 100 px.
+QPoint pencilPoint(int64_t i) {
+    return along(i / 2) + ((i % 2) ? QPoint(100, 37) : QPoint(0, 0));
 }
 
 void stamp(benchmark::State& state, const cNDib& b) {
@@ -61,28 +75,104 @@ void stamp(benchmark::State& state, const cNDib& b) {
     }
 }
 
-void BM_StampPaintbrush(benchmark::State& state) {
+void BM_Draw_Paintbrush(benchmark::State& state) {
     stamp(state, brush(1, 112, 106, 126));
 }
-BENCHMARK(BM_StampPaintbrush)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Draw_Paintbrush)->Unit(benchmark::kMicrosecond);
 
-void BM_StampCrayon(benchmark::State& state) {
+void BM_Draw_Crayon(benchmark::State& state) {
     stamp(state, brush(0, 38, 34, 5));
 }
-BENCHMARK(BM_StampCrayon)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Draw_Crayon)->Unit(benchmark::kMicrosecond);
 
-void BM_PencilSegment100(benchmark::State& state) {
+void BM_Draw_Pencil100(benchmark::State& state) {
     Page& pg = page();
     FrmMain form; // not loaded: the line needs only the region map and the context
     form.RegionMask = std::make_unique<cNDib>(pg.regionMask);
-    int64_t i = 0;
+    int64_t i = 1;
     for (auto _ : state) {
-        const QPoint a = along(i++);
-        form.LineGP(pg.canvas.hDC(), int16_t(a.x()), int16_t(a.y()), int16_t(a.x() + 100),
-                    int16_t(a.y() + 37), 0x3366CC, pg.regionColor);
+        const QPoint a = pencilPoint(i - 1), b = pencilPoint(i++);
+        form.LineGP(pg.canvas.hDC(), int16_t(a.x()), int16_t(a.y()), int16_t(b.x()), int16_t(b.y()),
+                    0x3366CC, pg.regionColor);
     }
 }
-BENCHMARK(BM_PencilSegment100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Draw_Pencil100)->Unit(benchmark::kMicrosecond);
+
+// The canvas on a shown top-level window, exposed before anything is timed.
+CanvasRig& shownRig() {
+    static CanvasRig* rig = [] {
+        auto* r = new CanvasRig;
+        r->putPicture(lineArt(1024, 768));
+        for (pButton* b : r->form.c) b->hide(); // they lie over the canvas's corner
+        QElapsedTimer wait;
+        wait.start();
+        while (!(r->window.windowHandle() && r->window.windowHandle()->isExposed()) &&
+               wait.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();
+        return r;
+    }();
+    return *rig;
+}
+
+void sendMouse(QWidget* to, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, QPointF(at), QPointF(to->mapTo(to->window(), at)),
+                  QPointF(to->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(to, &e);
+}
+
+// Whether the screen shows `area` of the canvas as the canvas holds it.
+bool shownOnScreen(CanvasRig& rig, QRect area) {
+    area &= rig.form.P->rect();
+    const QPoint at = rig.form.P->mapTo(&rig.window, area.topLeft());
+    const QImage shown =
+        QGuiApplication::primaryScreen()
+            ->grabWindow(rig.window.winId(), at.x(), at.y(), area.width(), area.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    return shown == rig.canvas().copy(area);
+}
+
+// A stroke with `tool`, pressed in the page's background: each move is a mouse event to
+// the canvas, then the event loop's turn, so a deferred screen update is paid for too.
+template <typename Path> void moves(benchmark::State& state, int tool, Path path) {
+    CanvasRig& rig = shownRig();
+    rig.setTool(tool);
+    sendMouse(rig.form.P, QEvent::MouseButtonPress, path(0), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    int64_t i = 1;
+    for (auto _ : state) {
+        sendMouse(rig.form.P, QEvent::MouseMove, path(i++), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    sendMouse(rig.form.P, QEvent::MouseButtonRelease, path(i), Qt::NoButton);
+    QCoreApplication::processEvents();
+    const QPoint last = path(i - 1);
+    if (!shownOnScreen(rig, QRect(last - QPoint(64, 64), QSize(128, 128))))
+        state.SkipWithError("the screen does not show the stroke");
+}
+
+void BM_Move_Paintbrush(benchmark::State& state) {
+    moves(state, 1, [](int64_t i) { return along(i); });
+}
+BENCHMARK(BM_Move_Paintbrush)->Unit(benchmark::kMicrosecond);
+
+void BM_Move_Pencil100(benchmark::State& state) {
+    moves(state, 2, pencilPoint);
+}
+BENCHMARK(BM_Move_Pencil100)->Unit(benchmark::kMicrosecond);
+
+// The whole page shown again (as after an undo): the other end of the screen updates.
+void BM_Show_WholePage(benchmark::State& state) {
+    CanvasRig& rig = shownRig();
+    for (auto _ : state) {
+        rig.form.P->hDC()->markAllDirty();
+        rig.form.P->Refresh();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_Show_WholePage)->Unit(benchmark::kMicrosecond);
 
 // A crayon press in the page's background: template back to its picture, canvas and
 // template snapshots, the fill, the region map and the first dab.

@@ -103,14 +103,14 @@ void FrmMain::P_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
                GrainColour(CurrentR, CurrentG, CurrentB, ColorJitter), RegionColor);
         P->CurrentX = X;
         P->CurrentY = Y;
-        P->Refresh();
+        P->PostRefresh();
         break;
     case 3:
         tP->Line(P->CurrentX, P->CurrentY, X, Y, 0);
         P->Line(P->CurrentX, P->CurrentY, X, Y, 0);
         P->CurrentX = X;
         P->CurrentY = Y;
-        tP->Refresh();
+        tP->PostRefresh();
         break;
     default: {
         const int32_t grain = GrainColour(CurrentR, CurrentG, CurrentB, ColorJitter);
@@ -120,7 +120,8 @@ void FrmMain::P_MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
         break;
     }
     }
-    P->Refresh();
+    // The move's repaint is posted: moves that queue up while one is drawn share one.
+    P->PostRefresh();
 }
 
 void FrmMain::P_MouseUp(int16_t Button, int16_t Shift, float X, float Y) {

@@ -48,6 +48,15 @@ void PictureArea::Refresh() {
     if (!r.isEmpty() && isVisible()) repaint(r);
 }
 
+void PictureArea::PostRefresh() {
+    const QRect r = dc().takeDirty();
+    if (!r.isEmpty() && isVisible()) update(r);
+}
+
+void UseSocketImageTransfer() {
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 void PictureArea::setBackColor(int32_t c) {
     backColor_ = c & 0xFFFFFF;
     Cls();

@@ -1,7 +1,7 @@
 #pragma once
 // A picture area: a control with a persistent image made of its background picture plus
-// everything drawn on it. Drawing through hDC() stays invisible until Refresh, which
-// repaints just the rectangle drawn since the last one.
+// everything drawn on it. Drawing through hDC() stays invisible until Refresh (at once) or
+// PostRefresh (when the event loop next runs) repaints the rectangle drawn since the last.
 
 #include "Gdi.h"
 #include "PictureHost.h"
@@ -20,6 +20,13 @@ constexpr int16_t vbShiftMask = 1;
 constexpr int16_t vbCtrlMask = 2;
 constexpr int16_t vbAltMask = 4;
 
+// To be called before the application starts. On X11 window images then go to the
+// server through the connection instead of shared memory: with shared memory every repaint
+// that overlaps the previous one first waits for the server to be done reading it, a
+// round trip on every mouse move of a stroke, while the small rectangles a stroke repaints
+// cost less to send. A setting already in the environment is kept.
+void UseSocketImageTransfer();
+
 class PictureArea : public QWidget, public PictureHost {
     Q_OBJECT
 public:
@@ -33,7 +40,11 @@ public:
     HDC hDC() override { return &dc(); }
 
     void Cls();
+    // Repaints what was drawn since the last refresh before returning.
     void Refresh();
+    // The same repaint, posted: it is made when the event loop next runs, merged with any
+    // refreshes posted before then. For handlers that return to the event loop at once.
+    void PostRefresh();
 
     float ScaleWidth() const { return float(width() * scaleUnit()); }
     float ScaleHeight() const { return float(height() * scaleUnit()); }

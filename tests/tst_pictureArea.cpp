@@ -1,5 +1,6 @@
 // Picture areas: persistent image, background picture, drawing, refresh, mouse events.
 
+#include "CanvasRig.h"
 #include "Control.h"
 #include "PictureArea.h"
 #include "TestSupport.h"
@@ -32,6 +33,19 @@ protected:
         PictureArea::paintEvent(e);
     }
 };
+
+// What the screen shows of `w`: its window's image as last painted and flushed.
+QImage onScreen(QWidget* w, QRect area) {
+    const QPoint at = w->mapTo(w->window(), area.topLeft());
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(w->window()->winId(), at.x(), at.y(), area.width(), area.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QRgb shownAt(QWidget* w, QPoint p) {
+    return onScreen(w, QRect(p, QSize(1, 1))).pixel(0, 0);
+}
 
 } // namespace
 
@@ -109,6 +123,69 @@ private slots:
         QCOMPARE(area.painted.boundingRect(), QRect(50, 60, 1, 1));
         area.Refresh(); // nothing new drawn: nothing repainted
         QCOMPARE(area.paints, 1);
+    }
+
+    // Two drawings, each refreshed: at once each, or posted and shown together by one paint
+    // when the event loop runs.
+    void refreshPutsTheDrawingOnScreen_data() {
+        QTest::addColumn<bool>("posted");
+        QTest::addColumn<int>("paintsAtOnce");
+        QTest::addColumn<int>("paintsAfterEvents");
+        QTest::newRow("Refresh") << false << 2 << 2;
+        QTest::newRow("PostRefresh") << true << 0 << 1;
+    }
+    void refreshPutsTheDrawingOnScreen() {
+        QFETCH(bool, posted);
+        QFETCH(int, paintsAtOnce);
+        QFETCH(int, paintsAfterEvents);
+        CountingArea area;
+        area.setAutoSize(true);
+        area.setPicture(solidPicture(200, 100, qRgb(255, 255, 255)));
+        area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&area));
+        QCoreApplication::processEvents();
+        area.Refresh(); // settle
+        area.paints = 0;
+        area.painted = QRegion();
+        const QPoint a(50, 60), b(150, 20);
+        for (QPoint p : {a, b}) {
+            SetPixelV(area.hDC(), p.x(), p.y(), 0);
+            posted ? area.PostRefresh() : area.Refresh();
+        }
+        QCOMPARE(area.paints, paintsAtOnce);
+        const QRgb black = qRgb(0, 0, 0);
+        QCOMPARE(shownAt(&area, a) == black, !posted);
+        QCoreApplication::processEvents();
+        QCOMPARE(area.paints, paintsAfterEvents);
+        QCOMPARE(shownAt(&area, a), black);
+        QCOMPARE(shownAt(&area, b), black);
+        QVERIFY(!area.painted.contains(QPoint(100, 90))); // just what was drawn
+    }
+
+    // Strokes through the canvas handlers: once the events are processed the screen shows
+    // exactly the canvas, stroke included.
+    void canvasStrokeReachesTheScreen_data() {
+        QTest::addColumn<int>("tool");
+        QTest::newRow("crayon") << 0;
+        QTest::newRow("paintbrush") << 1;
+        QTest::newRow("pencil") << 2;
+        QTest::newRow("marker") << 3;
+    }
+    void canvasStrokeReachesTheScreen() {
+        QFETCH(int, tool);
+        testing::CanvasRig rig;
+        rig.setTool(tool);
+        const QImage art = testing::lineArt(400, 300);
+        rig.putPicture(art);
+        for (pButton* b : rig.form.c) b->hide(); // they lie over the canvas's corner
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+        QCoreApplication::processEvents();
+        testing::press(rig.form.P, QPoint(20, 20));
+        for (int i = 1; i <= 12; ++i) testing::move(rig.form.P, QPoint(20 + 9 * i, 20 + 4 * i));
+        testing::release(rig.form.P, QPoint(128, 68));
+        QCoreApplication::processEvents();
+        QVERIFY(rig.canvas() != art); // something was drawn
+        QCOMPARE(onScreen(rig.form.P, QRect(0, 0, 400, 300)), rig.canvas());
     }
 
     void mouseEventsCarryButtonAndCaptureTheDrag() {

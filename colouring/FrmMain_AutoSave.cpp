@@ -24,13 +24,8 @@ void FrmMain::SaveColoredPicture() {
         if (!QFileInfo(folder).isDir()) QDir().mkdir(folder);
         if (!QFileInfo(folder).isDir()) return;
 
-        // From here on the canvas's picture holds everything drawn so far. The drawn pixels
-        // become the picture as they are, and the canvas redraws from it onto a fresh image
-        // of its own rather than onto a copy that would be painted over at once.
-        HDC canvas = P->hDC();
-        const StdPicture drawn(canvas->image());
-        canvas->setImage(QImage(drawn.width(), drawn.height(), QImage::Format_RGB32));
-        P->setPicture(drawn);
+        // From here on the canvas's picture holds everything drawn so far.
+        P->KeepImageAsPicture();
         cDIBSection section;
         section.CreateFromPicture(P->Picture());
         SaveJpegFile(section, copyPath, 90);

@@ -35,6 +35,12 @@ void PictureArea::setPicture(const StdPicture& picture) {
     Cls();
 }
 
+void PictureArea::KeepImageAsPicture() {
+    picture_ = StdPicture(dc().image());
+    CurrentX = 0;
+    CurrentY = 0;
+}
+
 void PictureArea::Cls() {
     redrawBackground(dc().image());
     dc().markAllDirty();

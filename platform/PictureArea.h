@@ -35,6 +35,9 @@ public:
     // Background picture; with AutoSize the area takes the picture's size.
     const StdPicture& Picture() const { return picture_; }
     void setPicture(const StdPicture& picture);
+    // Picture = Image: what is drawn becomes the picture. The two share their pixels, so
+    // nothing is copied or redrawn (the screen already shows them).
+    void KeepImageAsPicture();
     // The persistent image as a picture (background plus drawing).
     StdPicture Image() { return StdPicture(dc().image().copy()); }
     HDC hDC() override { return &dc(); }

@@ -192,6 +192,12 @@ private slots:
         const QImage canvas = m->P->hDC()->image().copy();
         m->SaveColoredPicture();
         QCOMPARE(m->P->hDC()->image(), canvas); // the canvas shows what it showed
+        QCOMPARE(m->P->Picture().image(), canvas);
+        // The picture and the canvas share their pixels until one is drawn on.
+        paint(m->P, QRect(10, 10, 30, 30), qRgb(0, 160, 0));
+        QCOMPARE(m->P->Picture().image(), canvas);
+        m->P->Cls();
+        QCOMPARE(m->P->hDC()->image(), canvas);
 
         cDIBSection section;
         section.CreateFromPicture(StdPicture(canvas));

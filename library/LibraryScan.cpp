@@ -2,6 +2,7 @@
 
 #include "ColoredCopy.h"
 #include "Gdi.h"
+#include "PictureArea.h"
 #include "PictureHost.h"
 #include "StdPicture.h"
 #include "VbError.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QPainter>
 #include <QThreadPool>
 #include <algorithm>
 
@@ -137,8 +137,7 @@ public:
         }
         QImage staged(std::max(1, image.width()), std::max(1, image.height()),
                       QImage::Format_RGB32);
-        staged.fill(vb::ColorValueToRgb(backColor));
-        QPainter(&staged).drawImage(0, 0, image);
+        vb::DrawBackground(staged, picture, backColor);
         dc_.setImage(staged);
     }
     vb::HDC hDC() override { return &dc_; }

@@ -22,11 +22,15 @@ PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
     redrawBackground(dc_.image());
 }
 
-void PictureArea::redrawBackground(QImage& image) const {
-    image.fill(ColorValueToRgb(backColor_));
-    if (picture_.isEmpty()) return;
+void DrawBackground(QImage& image, const StdPicture& picture, int32_t backColor) {
+    image.fill(ColorValueToRgb(backColor));
+    if (picture.isEmpty()) return;
     QPainter p(&image);
-    p.drawImage(0, 0, picture_.image());
+    p.drawImage(0, 0, picture.image());
+}
+
+void PictureArea::redrawBackground(QImage& image) const {
+    DrawBackground(image, picture_, backColor_);
 }
 
 void PictureArea::setPicture(const StdPicture& picture) {

@@ -27,6 +27,11 @@ constexpr int16_t vbAltMask = 4;
 // cost less to send. A setting already in the environment is kept.
 void UseSocketImageTransfer();
 
+// What a picture area of back colour `backColor` shows of its picture before anything is
+// drawn: the back colour, and the picture over it from the top-left corner (a GIF's
+// transparent pixels let the back colour through).
+void DrawBackground(QImage& image, const StdPicture& picture, int32_t backColor);
+
 class PictureArea : public QWidget, public PictureHost {
     Q_OBJECT
 public:

@@ -27,13 +27,7 @@ xdotool mouseup 1
 sleep 0.5
 e2e_shot "$(dirname "$program_dir")/e2e-colouring.png"
 
-# Quit: the confirmation's OK button sits at the right of the message window.
-xdotool mousemove 11 11 click 1
-message=$(e2e_wait_window "Message") || fail "no quit confirmation"
-eval "$(xdotool getwindowgeometry --shell "$message")"
-xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after quitting"
+e2e_quit || fail "the program did not end through quitting"
 
 copy="$work/colored pictures/$first/${picture%???}jpg"
 [ -f "$copy" ] || fail "no coloured copy at $copy"

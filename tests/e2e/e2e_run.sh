@@ -27,9 +27,7 @@ e2e_open_first_picture || fail "could not open a picture"
 
 # About (the fourth function button, behind the password), then Help.
 xdotool mousemove 72 10 click 1
-message=$(e2e_wait_window "Message") || fail "no password request"
-eval "$(xdotool getwindowgeometry --shell "$message")"
-xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
+e2e_message_ok || fail "no password request"
 sleep 0.5
 xdotool type --delay 20 secret
 xdotool key Return

@@ -144,12 +144,7 @@ session() {
   xdotool mousemove $bubble click 1
   sleep 1.5
 
-  xdotool mousemove 11 11 click 1
-  message=$(e2e_wait_window "Message") || fail "no quit confirmation"
-  eval "$(xdotool getwindowgeometry --shell "$message")"
-  xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
-  for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after quitting"
+  e2e_quit || fail "the program did not end through quitting"
   wait "$app_pid" || fail "the program ended with status $?"
   app_pid=
   return 0

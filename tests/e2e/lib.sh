@@ -66,3 +66,21 @@ e2e_open_first_picture() {
   done
   sleep 0.5
 }
+
+# Clicks the message window's OK button (at its right, beside the password box), waiting
+# up to 20 s for the window.
+e2e_message_ok() {
+  local message
+  message=$(e2e_wait_window "Message") || return 1
+  eval "$(xdotool getwindowgeometry --shell "$message")"
+  xdotool mousemove $((X + 296 + 20)) $((Y + 120 + 12)) click 1
+}
+
+# Quits through the quit button and its confirmation (quitting allowed without the
+# password) and waits up to 15 s for the program to end; fails if it is still running.
+e2e_quit() {
+  xdotool mousemove 11 11 click 1
+  e2e_message_ok || return 1
+  for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}

@@ -26,6 +26,19 @@ public:
     int paints = 0;
     QRegion painted;
 
+    // Shown, white, 200 x 100, with every paint so far done and forgotten.
+    bool showWhite() {
+        setAutoSize(true);
+        setPicture(solidPicture(200, 100, qRgb(255, 255, 255)));
+        show();
+        if (!QTest::qWaitForWindowExposed(this)) return false;
+        QCoreApplication::processEvents();
+        Refresh();
+        paints = 0;
+        painted = QRegion();
+        return true;
+    }
+
 protected:
     void paintEvent(QPaintEvent* e) override {
         ++paints;
@@ -107,14 +120,7 @@ private slots:
 
     void refreshRepaintsJustWhatWasDrawn() {
         CountingArea area;
-        area.setAutoSize(true);
-        area.setPicture(solidPicture(200, 100, qRgb(255, 255, 255)));
-        area.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&area));
-        QCoreApplication::processEvents();
-        area.Refresh(); // settle
-        area.paints = 0;
-        area.painted = QRegion();
+        QVERIFY(area.showWhite());
         SetPixelV(area.hDC(), 50, 60, 0); // drawing through the context shows nothing yet
         QCoreApplication::processEvents();
         QCOMPARE(area.paints, 0);
@@ -139,14 +145,7 @@ private slots:
         QFETCH(int, paintsAtOnce);
         QFETCH(int, paintsAfterEvents);
         CountingArea area;
-        area.setAutoSize(true);
-        area.setPicture(solidPicture(200, 100, qRgb(255, 255, 255)));
-        area.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&area));
-        QCoreApplication::processEvents();
-        area.Refresh(); // settle
-        area.paints = 0;
-        area.painted = QRegion();
+        QVERIFY(area.showWhite());
         const QPoint a(50, 60), b(150, 20);
         for (QPoint p : {a, b}) {
             SetPixelV(area.hDC(), p.x(), p.y(), 0);

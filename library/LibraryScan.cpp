@@ -150,11 +150,15 @@ private:
 
 } // namespace
 
-Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
+void LoadIntoBuffer(const QString& source, int32_t stageColor, cNDib& buffer) {
     Stage stage(vb::LoadPicture(source), stageColor);
+    if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
+}
+
+Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
     // One buffer for each thread, refilled in place from picture to picture.
     static thread_local cNDib buffer;
-    if (!buffer.Make_From_Picture(stage)) vb::Raise(vb::ErrInvalidPicture);
+    LoadIntoBuffer(source, stageColor, buffer);
     // Drawn on a small image of its own, moved from the sheet by an even amount: the fit
     // rounds halves to even, so only the box's parity shapes where the picture lands.
     const QPoint parity(box.x() & 1, box.y() & 1);

@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+class cNDib;
+
 // The text after the last "/" of a path (the whole path when it holds none).
 QString GetLastPathPart(const QString& path);
 
@@ -67,10 +69,14 @@ struct Thumbnail {
 };
 
 // The picture at `source` (LoadPicture), set on a loading stage of back colour
-// `stageColor` (which shows through a GIF's transparent pixels), copied into a cNDib
-// (Make_From_Picture) and fitted into the box whose top-left corner is `box`
-// (Set_dib_Fit). Touches no widget, so any thread may run it. Raises what LoadPicture
+// `stageColor` (which shows through a GIF's transparent pixels) and copied into `buffer`
+// (Make_From_Picture): what the scan does to every picture, so a file that passes can
+// never stop it. Touches no widget, so any thread may run it. Raises what LoadPicture
 // raises; a failed copy raises 481.
+void LoadIntoBuffer(const QString& source, int32_t stageColor, cNDib& buffer);
+
+// The picture at `source`, loaded as LoadIntoBuffer does and fitted into the box whose
+// top-left corner is `box` (Set_dib_Fit).
 Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box);
 
 // One thumbnail to make: the picture `FileName` of the book `Folder`, or its coloured copy,

@@ -1,14 +1,13 @@
 #include "PicturePack.h"
 
-#include "PictureHost.h"
-#include "StdPicture.h"
+#include "LibraryScan.h"
+#include "SaveFile.h"
 #include "VbError.h"
 #include "cNDib.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -41,20 +40,12 @@ QString Folded(const QString& name) {
     return name.toCaseFolded();
 }
 
-// The scan's loading stage without a window: the picture behind a drawing context.
-struct LoadingStage : vb::PictureHost {
-    vb::DeviceContext dc;
-    vb::HDC hDC() override { return &dc; }
-    void SetWidth(float) override {}
-    void SetHeight(float) override {}
-};
-
-// Whether the library scan can show the file: it loads it and copies it into a buffer.
+// Whether the library scan can show the file. (The stage's colour only tints a GIF's
+// transparent pixels; it cannot change whether the picture loads.)
 bool LoadsAsPicture(const QString& path, cNDib& buffer) {
     try {
-        LoadingStage stage;
-        stage.dc.setImage(vb::LoadPicture(path).image());
-        return buffer.Make_From_Picture(stage);
+        LoadIntoBuffer(path, 0xFFFFFF, buffer);
+        return true;
     } catch (const vb::VbError&) {
         return false;
     } catch (const std::bad_alloc&) {
@@ -71,32 +62,21 @@ bool WritePiece(const QString& path, const QByteArray& piece) {
 }
 
 QString MakeStagingFolder(const QString& booksFolder) {
-    static const char chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = StagingPrefix;
-        for (int i = 0; i < StagingRandomLength; ++i)
-            name += QLatin1Char(chars[QRandomGenerator::global()->bounded(int(sizeof chars) - 1)]);
-        const QString path = booksFolder + QLatin1Char('/') + name;
+        const QString path = booksFolder + QLatin1Char('/') + StagingPrefix +
+                             vb::RandomSuffix(StagingRandomLength);
         if (QDir().mkdir(path)) return path;
         if (!QFileInfo::exists(path)) return QString();
     }
     return QString();
 }
 
-// Flushes what the import wrote (the whole file system holding `folder`: one call
-// instead of one flush per file, which costs milliseconds each).
-bool FlushFileSystem(const QString& folder) {
+// Runs `flush` (fsync: the folder's entries; syncfs: the whole file system holding it)
+// on the folder.
+bool Flush(const QString& folder, int (*flush)(int)) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return false;
-    const bool flushed = ::syncfs(fd) == 0;
-    ::close(fd);
-    return flushed;
-}
-
-bool FlushFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    const bool flushed = ::fsync(fd) == 0;
+    const bool flushed = flush(fd) == 0;
     ::close(fd);
     return flushed;
 }
@@ -211,14 +191,16 @@ QString Install(const Pack& pack, const QString& booksFolder) {
         const QString path = staging + QLatin1Char('/') + name;
         if (!WritePiece(path, pack.Pieces[k]) || !LoadsAsPicture(path, buffer)) return fail();
     }
-    if (!FlushFileSystem(staging)) return fail();
+    // Everything the import wrote, in one call instead of a flush per file, which costs
+    // milliseconds each.
+    if (!Flush(staging, ::syncfs)) return fail();
 
     for (;;) {
         const QString folder = booksFolder + QLatin1Char('/') + books.TakeBookName(pack.Book);
         const int error = RenameNew(staging, folder);
         if (error == EEXIST || error == ENOTEMPTY) continue; // appeared since the listing
         if (error != 0) return fail();
-        FlushFolder(booksFolder);
+        Flush(booksFolder, ::fsync);
         return folder;
     }
 }

@@ -13,18 +13,24 @@ namespace {
 
 const QLatin1String Marker(".tv-save-");
 constexpr int RandomLength = 6;
-const char RandomCharacters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 QString temporaryName(const QString& target) {
     const QFileInfo info(target);
-    QString random;
-    for (int i = 0; i < RandomLength; ++i)
-        random += QLatin1Char(RandomCharacters[QRandomGenerator::global()->bounded(
-            int(sizeof RandomCharacters) - 1)]);
-    return info.path() + QLatin1String("/.") + info.fileName() + Marker + random;
+    return info.path() + QLatin1String("/.") + info.fileName() + Marker +
+           RandomSuffix(RandomLength);
 }
 
 } // namespace
+
+QString RandomSuffix(int length) {
+    static const char characters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < length; ++i)
+        suffix += QLatin1Char(
+            characters[QRandomGenerator::global()->bounded(int(sizeof characters) - 1)]);
+    return suffix;
+}
 
 SaveFile::SaveFile(const QString& target) : target_(target) {}
 

@@ -8,6 +8,9 @@
 
 namespace vb {
 
+// `length` random letters and digits: the part of a temporary name that keeps it unique.
+QString RandomSuffix(int length);
+
 class SaveFile : public QFile {
 public:
     explicit SaveFile(const QString& target);

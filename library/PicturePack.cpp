@@ -63,8 +63,8 @@ bool WritePiece(const QString& path, const QByteArray& piece) {
 
 QString MakeStagingFolder(const QString& booksFolder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = booksFolder + QLatin1Char('/') + StagingPrefix +
-                             vb::RandomSuffix(StagingRandomLength);
+        const QString path =
+            booksFolder + QLatin1Char('/') + StagingPrefix + vb::RandomSuffix(StagingRandomLength);
         if (QDir().mkdir(path)) return path;
         if (!QFileInfo::exists(path)) return QString();
     }

@@ -1,6 +1,7 @@
 #include "PicturePack.h"
 
 #include "LibraryScan.h"
+#include "PictureCheck.h"
 #include "SaveFile.h"
 #include "VbError.h"
 #include "cNDib.h"
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace PicturePack {
@@ -53,32 +55,81 @@ bool LoadsAsPicture(const QString& path, cNDib& buffer) {
     }
 }
 
-bool WritePiece(const QString& path, const QByteArray& piece) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-    const bool written = file.write(piece) == piece.size() && file.write("\r\n", 2) == 2;
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+bool TooLarge(const QByteArray& piece) {
+    const QSize size = HeaderSize(piece);
+    return size.width() > MaxPictureSide || size.height() > MaxPictureSide;
 }
 
-QString MakeStagingFolder(const QString& booksFolder) {
+Result Failed(Outcome kind, int error = 0) {
+    Result r;
+    r.Kind = kind;
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: // over the size a file may have here: full all the same
+        r.Cause = WriteFailure::DiskFull;
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ENOTDIR:
+    case ENOENT:
+        r.Cause = WriteFailure::FolderNotWritable;
+        break;
+    }
+    return r;
+}
+
+// A name the file system will not take is the pack's fault, not the disk's.
+bool IsNameError(int error) {
+    return error == ENAMETOOLONG || error == EINVAL || error == EILSEQ || error == EEXIST;
+}
+
+bool WriteAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// 0, or the errno of what failed.
+int WritePiece(const QString& path, const QByteArray& piece) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    int error = 0;
+    if (!WriteAll(fd, piece.constData(), piece.size()) || !WriteAll(fd, "\r\n", 2)) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error;
+}
+
+// The staging folder's path, or empty with `error` set.
+QString MakeStagingFolder(const QString& booksFolder, int& error) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path =
             booksFolder + QLatin1Char('/') + StagingPrefix + vb::RandomSuffix(StagingRandomLength);
-        if (QDir().mkdir(path)) return path;
-        if (!QFileInfo::exists(path)) return QString();
+        if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return path;
+        error = errno;
+        if (error != EEXIST) return QString();
     }
     return QString();
 }
 
 // Runs `flush` (fsync: the folder's entries; syncfs: the whole file system holding it)
-// on the folder.
-bool Flush(const QString& folder, int (*flush)(int)) {
+// on the folder. 0, or the errno of what failed.
+int Flush(const QString& folder, int (*flush)(int)) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    const bool flushed = flush(fd) == 0;
+    if (fd < 0) return errno;
+    const int error = flush(fd) == 0 ? 0 : errno;
     ::close(fd);
-    return flushed;
+    return error;
 }
 
 // Renames without replacing anything: EEXIST when the target exists.
@@ -171,43 +222,61 @@ bool IsStagingFolder(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
-QString Install(const Pack& pack, const QString& booksFolder) {
-    if (!QFileInfo(booksFolder).isDir()) return QString();
+Result InstallBook(const Pack& pack, const QString& booksFolder) {
+    if (!QFileInfo(booksFolder).isDir()) return Failed(Outcome::CannotWrite, ENOTDIR);
     TakenNames books(booksFolder);
     books.insert(OwnPictures); // the child's own page is never a pack's book
 
-    const QString staging = MakeStagingFolder(booksFolder);
-    if (staging.isEmpty()) return QString();
-    auto fail = [&] {
+    int mkdirError = 0;
+    const QString staging = MakeStagingFolder(booksFolder, mkdirError);
+    if (staging.isEmpty()) return Failed(Outcome::CannotWrite, mkdirError);
+    auto fail = [&](Outcome kind, int why = 0) {
         QDir(staging).removeRecursively();
-        return QString();
+        return Failed(kind, why);
     };
 
     TakenNames files;
     cNDib buffer;
     for (size_t k = 0; k < pack.Pieces.size(); ++k) {
+        const QByteArray& piece = pack.Pieces[k];
         const QString name = files.TakeFileName(pack.Names[qsizetype(k)]);
-        if (name.isEmpty()) return fail();
+        if (name.isEmpty()) return fail(Outcome::Damaged);
+        // From the header alone: a huge picture is never decoded.
+        if (TooLarge(piece)) return fail(Outcome::TooLarge);
+        if (!IsWholePicture(piece)) return fail(Outcome::Damaged);
         const QString path = staging + QLatin1Char('/') + name;
-        if (!WritePiece(path, pack.Pieces[k]) || !LoadsAsPicture(path, buffer)) return fail();
+        if (const int error = WritePiece(path, piece))
+            return fail(IsNameError(error) ? Outcome::Damaged : Outcome::CannotWrite, error);
+        if (!LoadsAsPicture(path, buffer)) return fail(Outcome::Damaged);
     }
     // Everything the import wrote, in one call instead of a flush per file, which costs
     // milliseconds each.
-    if (!Flush(staging, ::syncfs)) return fail();
+    if (const int error = Flush(staging, ::syncfs)) return fail(Outcome::CannotWrite, error);
 
     for (;;) {
         const QString folder = booksFolder + QLatin1Char('/') + books.TakeBookName(pack.Book);
         const int error = RenameNew(staging, folder);
         if (error == EEXIST || error == ENOTEMPTY) continue; // appeared since the listing
-        if (error != 0) return fail();
+        if (error != 0) return fail(Outcome::CannotWrite, error);
         Flush(booksFolder, ::fsync);
-        return folder;
+        Result done;
+        done.Kind = Outcome::Installed;
+        done.Folder = folder;
+        return done;
     }
 }
 
-QString Install(const QByteArray& bytes, const QString& booksFolder) {
+Result InstallBook(const QByteArray& bytes, const QString& booksFolder) {
     const std::optional<Pack> pack = Parse(bytes);
-    return pack ? Install(*pack, booksFolder) : QString();
+    return pack ? InstallBook(*pack, booksFolder) : Failed(Outcome::Damaged);
+}
+
+QString Install(const Pack& pack, const QString& booksFolder) {
+    return InstallBook(pack, booksFolder).Folder;
+}
+
+QString Install(const QByteArray& bytes, const QString& booksFolder) {
+    return InstallBook(bytes, booksFolder).Folder;
 }
 
 } // namespace PicturePack

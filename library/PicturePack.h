@@ -61,13 +61,37 @@ private:
 // finished (or was interrupted).
 bool IsStagingFolder(const QString& name);
 
+// The widest and tallest picture a pack may hold: larger ones are refused from their
+// header, before they are decoded.
+constexpr int MaxPictureSide = 4096;
+
+enum class Outcome {
+    Installed,
+    Damaged,    // not a pack, or a piece that is not a whole picture
+    TooLarge,   // a piece wider or taller than MaxPictureSide
+    CannotWrite // the library could not take the files
+};
+
+// Why files could not be written, where the system says.
+enum class WriteFailure { Unknown, DiskFull, FolderNotWritable };
+
+struct Result {
+    Outcome Kind = Outcome::Damaged;
+    QString Folder; // the new book, when installed
+    WriteFailure Cause = WriteFailure::Unknown;
+};
+
 // Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
-// all: every piece is written followed by CR LF into a hidden staging folder, must load
-// as a picture there, is flushed to disk, and only then is the folder renamed to the
-// book's name. "own pictures" counts as a taken book name. Returns the new folder, or an
-// empty string when the pack is damaged or cannot be written; then nothing is left.
-QString Install(const Pack& pack, const QString& booksFolder);
+// all: every piece must be a whole picture no larger than MaxPictureSide either way, is
+// written followed by CR LF into a hidden staging folder, must load as a picture there,
+// is flushed to disk, and only then is the folder renamed to the book's name. "own
+// pictures" counts as a taken book name. Unless installed, nothing is left.
+Result InstallBook(const Pack& pack, const QString& booksFolder);
 // Parses and installs a pack's bytes.
+Result InstallBook(const QByteArray& bytes, const QString& booksFolder);
+
+// The new folder, or an empty string when the pack was not installed.
+QString Install(const Pack& pack, const QString& booksFolder);
 QString Install(const QByteArray& bytes, const QString& booksFolder);
 
 } // namespace PicturePack

@@ -24,6 +24,33 @@ const QString DownloadPage =
 
 const QString Paragraph = QStringLiteral("\r\n\r\n");
 
+QString FailureText(const PicturePack::Result& result) {
+    using PicturePack::Outcome;
+    using PicturePack::WriteFailure;
+    switch (result.Kind) {
+    case Outcome::TooLarge:
+        return QStringLiteral("This Picture Pack holds a picture that is too large to colour "
+                              "(more than %1 pixels wide or high). Please download the pack "
+                              "again.")
+            .arg(PicturePack::MaxPictureSide);
+    case Outcome::CannotWrite: {
+        QString text = QStringLiteral("The pictures could not be written to the picture library. "
+                                      "The disk may be full, or the folder may not be writable.");
+        if (result.Cause == WriteFailure::DiskFull)
+            text += Paragraph + QStringLiteral("The disk is full.");
+        else if (result.Cause == WriteFailure::FolderNotWritable)
+            text += Paragraph + QStringLiteral("The books folder cannot be written to.");
+        return text;
+    }
+    default:
+        return QStringLiteral("There was an error when trying to open The Tintavale package "
+                              "file. The file appears to be damaged. Please download again.") +
+               Paragraph +
+               QStringLiteral("* Please note that you can not install The Tintavale Version 4 "
+                              "Picture Packs for use within this program.");
+    }
+}
+
 void TellParents(const QString& text) {
     Forms::frmParentMessage().setMessage(text);
     Forms::frmParentMessage().Show(true);
@@ -120,23 +147,18 @@ void frmImport::InstallPack() {
 
     // Bytes stay bytes: the pieces are written exactly as the pack holds them.
     Screen::SetMousePointer(vbHourglass);
-    QString book;
+    PicturePack::Result result; // damaged until read and installed
     QFile pack(args.FileName);
     if (pack.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = pack.readAll();
         if (pack.error() == QFileDevice::NoError)
-            book = PicturePack::Install(bytes, AppPath() + QStringLiteral("/books"));
+            result = PicturePack::InstallBook(bytes, AppPath() + QStringLiteral("/books"));
         pack.close();
     }
     Screen::SetMousePointer(vbDefault);
 
-    if (book.isEmpty()) {
-        TellParents(QStringLiteral("There was an error when trying to open The Tintavale "
-                                   "package file. The file appears to be damaged. Please "
-                                   "download again.") +
-                    Paragraph +
-                    QStringLiteral("* Please note that you can not install The Tintavale "
-                                   "Version 4 Picture Packs for use within this program."));
+    if (result.Kind != PicturePack::Outcome::Installed) {
+        TellParents(FailureText(result));
         return;
     }
 

@@ -1,0 +1,109 @@
+#include "BmpLayout.h"
+
+#include <algorithm>
+
+namespace vb {
+
+namespace {
+
+constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 4;
+constexpr int FileHeaderSize = 14;
+constexpr int CoreHeaderSize = 12; // the oldest header: 16-bit sizes, 3-byte palette entries
+
+uint32_t U16(const QByteArray& b, int at) {
+    return uint8_t(b.at(at)) | uint32_t(uint8_t(b.at(at + 1))) << 8;
+}
+
+uint32_t U32(const QByteArray& b, int at) {
+    return U16(b, at) | U16(b, at + 2) << 16;
+}
+
+// RLE8 and RLE4 share one stream: pairs (count, index) for runs, and escapes after a zero
+// count: 0 end of line, 1 end of bitmap, 2 a move by two further bytes, n >= 3 n literal
+// pixels padded to a 16-bit boundary.
+bool RleReachesEnd(const QByteArray& file, int64_t at, bool fourBits) {
+    const int64_t size = file.size();
+    while (at + 2 <= size) {
+        const uint8_t count = uint8_t(file.at(at)), code = uint8_t(file.at(at + 1));
+        at += 2;
+        if (count != 0 || code == 0) continue;
+        if (code == 1) return true;
+        if (code == 2) {
+            at += 2;
+            continue;
+        }
+        const int64_t literal = fourBits ? (code + 1) / 2 : code;
+        at += (literal + 1) & ~int64_t(1);
+    }
+    return false;
+}
+
+} // namespace
+
+bool BmpLayout::IsRle() const {
+    return (Compression == Rle8 && BitCount == 8) || (Compression == Rle4 && BitCount == 4);
+}
+
+bool BmpLayout::IsShort(int64_t fileSize) const {
+    return !IsRle() && fileSize < PixelStart + PixelBytes;
+}
+
+std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head) {
+    if (head.size() < FileHeaderSize + CoreHeaderSize || !head.startsWith("BM"))
+        return std::nullopt;
+    const uint32_t offBits = U32(head, 10), infoSize = U32(head, FileHeaderSize);
+    const int info = FileHeaderSize + 4;
+    BmpLayout l;
+    int paletteEntry = 4;
+    int32_t colours = 0;
+    if (infoSize == CoreHeaderSize) {
+        l.Width = int16_t(U16(head, info));
+        l.Height = int16_t(U16(head, info + 2));
+        l.BitCount = int(U16(head, info + 6));
+        paletteEntry = 3;
+    } else if (infoSize >= 40 && infoSize <= 124) {
+        if (head.size() < FileHeaderSize + 40) return std::nullopt;
+        l.Width = int32_t(U32(head, info));
+        l.Height = int32_t(U32(head, info + 4));
+        l.BitCount = int(U16(head, info + 10));
+        l.Compression = U32(head, info + 12);
+        colours = int32_t(U32(head, info + 28));
+    } else {
+        return std::nullopt;
+    }
+    if (l.Height == INT32_MIN) return std::nullopt;
+    l.Height = l.Height < 0 ? -l.Height : l.Height;
+    if (l.Width <= 0 || l.Height == 0) return std::nullopt;
+    switch (l.BitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: return std::nullopt;
+    }
+    const bool packed = l.Compression == Rgb || l.Compression == BitFields ||
+                        l.Compression == AlphaBitFields;
+    if (!packed && !l.IsRle()) return std::nullopt;
+
+    // The pixels follow the headers, the masks and the palette, or start later where the
+    // file header says so.
+    if (l.BitCount <= 8) {
+        if (colours <= 0 || colours > (1 << l.BitCount)) colours = 1 << l.BitCount;
+    } else {
+        colours = 0;
+    }
+    int64_t masks = 0;
+    if (infoSize == 40 && l.Compression == BitFields) masks = 12;
+    if (infoSize == 40 && l.Compression == AlphaBitFields) masks = 16;
+    l.PixelStart = std::max<int64_t>(offBits, FileHeaderSize + int64_t(infoSize) + masks +
+                                                  int64_t(colours) * paletteEntry);
+    if (packed) {
+        const int64_t rowBytes = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
+        l.PixelBytes = rowBytes * l.Height;
+    }
+    return l;
+}
+
+bool BmpPixelsComplete(const QByteArray& file, const BmpLayout& layout) {
+    if (layout.IsRle()) return RleReachesEnd(file, layout.PixelStart, layout.BitCount == 4);
+    return !layout.IsShort(file.size());
+}
+
+} // namespace vb

@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QList>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace testing {
 
 // A pack as the maker's tool writes one: header, then each piece after "/x5x/".
@@ -33,5 +36,79 @@ inline QByteArray BmpBytes(int w, int h, QColor colour = Qt::white) {
     image.save(&buffer, "BMP");
     return bytes;
 }
+
+// A JPEG with detail in every block, so that half of it is half of the picture.
+inline QByteArray JpegBytes(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x ^ y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+// A GIF of black and white stripes whose LZW codes all stay 8 bits wide (a clear code
+// before the table grows), so it is as long as it has pixels and can be cut anywhere.
+inline QByteArray GifBytes(int w, int h) {
+    auto le16 = [](int v) {
+        QByteArray b;
+        return b.append(char(v & 255)).append(char(v >> 8 & 255));
+    };
+    QByteArray gif = "GIF89a" + le16(w) + le16(h) + QByteArray("\x80\x00\x00\xff\xff\xff\x00\x00\x00", 9);
+    gif += ',' + le16(0) + le16(0) + le16(w) + le16(h) + '\x00' + '\x07';
+    constexpr char Clear = char(128), End = char(129);
+    QByteArray codes;
+    for (int i = 0; i < w * h; ++i) {
+        if (i % 100 == 0) codes += Clear;
+        codes += char((i % w) / 3 % 2);
+    }
+    codes += End;
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        gif += char(block.size()) + block;
+    }
+    return gif + '\x00' + ';';
+}
+
+// An 8-bit (or 4-bit) RLE BMP of `w` x `h` with the given RLE stream; its palette is
+// black, red, green, blue.
+inline QByteArray RleBmp(int w, int h, const QByteArray& stream, int bits = 8) {
+    auto le = [](uint32_t v, int n) {
+        QByteArray b;
+        for (int i = 0; i < n; ++i) b += char(v >> (8 * i) & 255);
+        return b;
+    };
+    const QByteArray palette("\0\0\0\0" "\0\0\xff\0" "\0\xff\0\0" "\xff\0\0\0", 16);
+    const int offset = 14 + 40 + palette.size();
+    return "BM" + le(uint32_t(offset + stream.size()), 4) + le(0, 4) + le(offset, 4) + le(40, 4) +
+           le(uint32_t(w), 4) + le(uint32_t(h), 4) + le(1, 2) + le(uint32_t(bits), 2) +
+           le(bits == 8 ? 1 : 2, 4) + le(uint32_t(stream.size()), 4) + le(2835, 4) + le(2835, 4) +
+           le(4, 4) + le(0, 4) + palette + stream;
+}
+
+// While it lives, no file of this process may grow past `bytes`: a write beyond that fails
+// (EFBIG) as on a full disk, instead of killing the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = old_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
 
 } // namespace testing

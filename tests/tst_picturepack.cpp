@@ -16,7 +16,12 @@
 #include "StdPicture.h"
 
 using Bytes = QList<QByteArray>;
+using PicturePack::Outcome;
+using PicturePack::WriteFailure;
 using testing::MakePack;
+
+Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(WriteFailure)
 
 namespace {
 
@@ -298,6 +303,92 @@ private slots:
             file.cancelWriting();
         }
         QCOMPARE(Tree(root_.path()), before);
+    }
+
+    // A piece counts only when it is whole and small enough to colour; a refused piece
+    // after a good one leaves nothing of either.
+    void piecesWholeAndSmallEnough_data() {
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<Outcome>("outcome");
+
+        const QByteArray gif = testing::GifBytes(60, 60), jpeg = testing::JpegBytes(60, 60);
+        const QByteArray bmp = testing::BmpBytes(80, 60); // 14,400 pixel bytes
+        QVERIFY(gif.size() > 3600 && bmp.size() == 54 + 14400);
+        // 8 x 4: three red, end of line, a move to (2, 2), two green, end of bitmap.
+        const QByteArray rle("\x03\x01\x00\x00" "\x00\x02\x02\x01" "\x02\x02" "\x00\x01", 12);
+        auto row = [](const char* tag, const QByteArray& piece, Outcome outcome) {
+            QTest::newRow(tag) << piece << outcome;
+        };
+        row("GIF", gif, Outcome::Installed);
+        row("GIF cut in half", gif.left(gif.size() / 2), Outcome::Damaged);
+        row("GIF without its trailer", gif.chopped(1), Outcome::Damaged);
+        row("JPEG", jpeg, Outcome::Installed);
+        row("JPEG cut in half", jpeg.left(jpeg.size() / 2), Outcome::Damaged);
+        row("JPEG without its end marker", jpeg.chopped(2), Outcome::Damaged);
+        row("JPEG with stray bytes before its end marker",
+            jpeg.chopped(2) + "stray\xff\xd9", Outcome::Damaged);
+        row("BMP", bmp, Outcome::Installed);
+        row("BMP with 100 of its pixel bytes", bmp.left(54 + 100), Outcome::Damaged);
+        row("BMP one byte short", bmp.chopped(1), Outcome::Damaged);
+        row("RLE BMP", testing::RleBmp(8, 4, rle), Outcome::Installed);
+        row("RLE BMP without end of bitmap", testing::RleBmp(8, 4, rle.chopped(2)),
+            Outcome::Damaged);
+        row("RLE BMP whose literal run passes the end",
+            testing::RleBmp(8, 4, QByteArray("\x00\x05\x01\x02", 4)), Outcome::Damaged);
+        row("4-bit RLE BMP", testing::RleBmp(4, 2, QByteArray("\x04\x12\x00\x00\x00\x01", 6), 4),
+            Outcome::Installed);
+        row("4096 wide", testing::JpegBytes(4096, 1), Outcome::Installed);
+        row("4097 wide", testing::BmpBytes(4097, 1), Outcome::TooLarge);
+        row("4097 high", testing::GifBytes(1, 4097), Outcome::TooLarge);
+        row("4097 wide JPEG", testing::JpegBytes(4097, 2), Outcome::TooLarge);
+    }
+
+    void piecesWholeAndSmallEnough() {
+        QFETCH(QByteArray, piece);
+        QFETCH(Outcome, outcome);
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.pic", {Gif, piece}), books_);
+        QCOMPARE(result.Kind, outcome);
+        if (outcome == Outcome::Installed) {
+            QCOMPARE(result.Folder, books_ + "/Farm");
+            QCOMPARE(ReadAll(result.Folder + "/piece.pic"), piece + "\r\n");
+        } else {
+            QCOMPARE(result.Folder, QString());
+            QCOMPARE(Tree(root_.path()), before);
+        }
+    }
+
+    // Tests run as root, so folder permissions cannot make a write fail: a file size limit
+    // stands in for a full disk, and a file where the books folder should be for a folder
+    // that takes nothing.
+    void writeFailures_data() {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::addColumn<WriteFailure>("cause");
+        QTest::newRow("disk full") << true << WriteFailure::DiskFull;
+        QTest::newRow("books folder is a file") << false << WriteFailure::FolderNotWritable;
+    }
+
+    void writeFailures() {
+        QFETCH(bool, fullDisk);
+        QFETCH(WriteFailure, cause);
+        if (!fullDisk) {
+            QVERIFY(QDir(books_).removeRecursively());
+            Touch(books_);
+        }
+        const QByteArray pack =
+            MakePack("Farm|cow.gif|big.bmp", {Gif, testing::BmpBytes(80, 60)}); // 14,454 bytes
+        const QStringList before = Tree(root_.path());
+        PicturePack::Result result;
+        {
+            testing::FileSizeLimit limit(fullDisk ? 4096 : RLIM_INFINITY);
+            result = PicturePack::InstallBook(pack, books_);
+        }
+        QCOMPARE(result.Kind, Outcome::CannotWrite);
+        QCOMPARE(result.Cause, cause);
+        QCOMPARE(Tree(root_.path()), before);
+        // The same pack goes in once the disk has room.
+        if (fullDisk) QCOMPARE(PicturePack::InstallBook(pack, books_).Kind, Outcome::Installed);
     }
 
     void aMissingBooksFolderIsNotCreated() {

@@ -1,6 +1,9 @@
-// Numbers, the random generator, the window timer and the window lifecycle.
+// Numbers, the random generator, the window timer, the window lifecycle and pictures
+// whose files leave pixels undefined.
 
 #include "EndProgram.h"
+#include "PackSupport.h"
+#include "StdPicture.h"
 #include "Form.h"
 #include "Screen.h"
 #include "TestSupport.h"
@@ -9,6 +12,7 @@
 #include "VbMath.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vb;
@@ -160,6 +164,47 @@ private slots:
         QVERIFY(f.Me()->windowFlags() & Qt::FramelessWindowHint);
         f.Unload();
         Screen::Override(QSize(), 0);
+    }
+
+    // Pixels that an RLE stream skips or a short file never reaches come out white, the
+    // same on every load. Rows of the map are top to bottom: w white, r red, g green.
+    void undefinedPixelsAreWhite_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("pixels");
+
+        // Bottom row first: three red, end of line, a move by (2, 1), two green.
+        const QByteArray skips("\x03\x01\x00\x00" "\x00\x02\x02\x01" "\x02\x02", 10);
+        const QStringList skipped{"wwwwwwww", "wwggwwww", "wwwwwwww", "rrrwwwww"};
+        QTest::newRow("RLE with skips") << testing::RleBmp(8, 4, skips + QByteArray("\x00\x01", 2))
+                                        << skipped;
+        QTest::newRow("RLE without end of bitmap") << testing::RleBmp(8, 4, skips) << skipped;
+        QTest::newRow("4-bit RLE, end of bitmap mid-row")
+            << testing::RleBmp(6, 2, QByteArray("\x03\x12\x00\x01", 4), 4)
+            << QStringList{"wwwwww", "rgrwww"};
+        // 24 bits: rows of 12 bytes; the file holds one and a half.
+        QTest::newRow("24-bit file cut short")
+            << testing::BmpBytes(4, 3, Qt::red).left(54 + 18)
+            << QStringList{"wwww", "wwww", "rrrr"};
+    }
+
+    void undefinedPixelsAreWhite() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, pixels);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("picture.bmp");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+
+        const QImage first = LoadPicture(path).image();
+        QCOMPARE(first.size(), QSize(int(pixels[0].size()), int(pixels.size())));
+        const QHash<QChar, QRgb> colours{
+            {'w', 0xFFFFFFFF}, {'r', 0xFFFF0000}, {'g', 0xFF00FF00}};
+        for (int y = 0; y < first.height(); ++y)
+            for (int x = 0; x < first.width(); ++x)
+                QVERIFY2(first.pixel(x, y) == colours[pixels[y][x]],
+                         qPrintable(QString("(%1, %2) is %3").arg(x).arg(y).arg(first.pixel(x, y), 0, 16)));
+        QCOMPARE(LoadPicture(path).image(), first);
     }
 
     void endProgramCanBeIntercepted() {

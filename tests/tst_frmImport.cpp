@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <optional>
+
 using namespace vb;
 using testing::MakePack;
 
@@ -35,6 +37,12 @@ const QString Damaged =
     "be damaged. Please download again.\r\n\r\n"
     "* Please note that you can not install The Tintavale Version 4 Picture Packs for use "
     "within this program.";
+const QString TooLarge =
+    "This Picture Pack holds a picture that is too large to colour (more than 4096 pixels wide "
+    "or high). Please download the pack again.";
+const QString DiskFull =
+    "The pictures could not be written to the picture library. The disk may be full, or the "
+    "folder may not be writable.\r\n\r\nThe disk is full.";
 
 // Answers the modal dialogs as they come up: the file dialog chooses `file` (or is
 // cancelled when it is empty), and each parents' message is read and continued.
@@ -122,30 +130,41 @@ private slots:
         QTest::addColumn<QByteArray>("pack"); // empty: the dialog is cancelled
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("booksAfter");
+        QTest::addColumn<bool>("fullDisk"); // no file may grow past 4 KB
 
         const QByteArray gif = testing::TinyGif(), bmp = testing::BmpBytes(4, 3);
         QTest::newRow("good pack") << MakePack("Farm|cow.gif|pig.bmp", {gif, bmp})
-                                   << QStringList{Success} << QStringList{"Farm", "Old"};
-        QTest::newRow("taken book name")
-            << MakePack("Old|cow.gif", {gif}) << QStringList{Success} << QStringList{"Old", "Old1"};
+                                   << QStringList{Success} << QStringList{"Farm", "Old"} << false;
+        QTest::newRow("taken book name") << MakePack("Old|cow.gif", {gif}) << QStringList{Success}
+                                         << QStringList{"Old", "Old1"} << false;
         QTest::newRow("no separator")
-            << "Farm|cow.gif " + gif << QStringList{Damaged} << QStringList{"Old"};
+            << "Farm|cow.gif " + gif << QStringList{Damaged} << QStringList{"Old"} << false;
         QTest::newRow("too few names")
-            << MakePack("Farm|cow.gif", {gif, bmp}) << QStringList{Damaged} << QStringList{"Old"};
+            << MakePack("Farm|cow.gif", {gif, bmp}) << QStringList{Damaged} << QStringList{"Old"} << false;
         QTest::newRow("name leaving the book")
-            << MakePack("Farm|../cow.gif", {gif}) << QStringList{Damaged} << QStringList{"Old"};
+            << MakePack("Farm|../cow.gif", {gif}) << QStringList{Damaged} << QStringList{"Old"} << false;
         QTest::newRow("piece that is not a picture")
             << MakePack("Farm|cow.gif|pig.bmp", {gif, "BM"}) << QStringList{Damaged}
-            << QStringList{"Old"};
+            << QStringList{"Old"} << false;
         QTest::newRow("empty last piece") << MakePack("Farm|cow.gif|z.gif", {gif, ""})
-                                          << QStringList{Damaged} << QStringList{"Old"};
-        QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"};
+                                          << QStringList{Damaged} << QStringList{"Old"} << false;
+        const QByteArray jpeg = testing::JpegBytes(60, 60);
+        QTest::newRow("JPEG cut in half")
+            << MakePack("Farm|cow.gif|pig.jpg", {gif, jpeg.left(jpeg.size() / 2)})
+            << QStringList{Damaged} << QStringList{"Old"} << false;
+        QTest::newRow("picture too large")
+            << MakePack("Farm|cow.gif|wide.bmp", {gif, testing::BmpBytes(4097, 1)})
+            << QStringList{TooLarge} << QStringList{"Old"} << false;
+        QTest::newRow("disk full") << MakePack("Farm|cow.gif|pig.bmp", {gif, testing::BmpBytes(80, 60)})
+                                   << QStringList{DiskFull} << QStringList{"Old"} << true;
+        QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"} << false;
     }
 
     void install() {
         QFETCH(QByteArray, pack);
         QFETCH(QStringList, messages);
         QFETCH(QStringList, booksAfter);
+        QFETCH(bool, fullDisk);
         const bool succeeds = messages == QStringList{Success};
 
         testing::ProgramFolder program;
@@ -159,6 +178,8 @@ private slots:
         Forms::frmOpen().Load(); // the chooser that showed the importer
 
         DialogAnswerer answerer(pack.isEmpty() ? QString() : packFile);
+        std::optional<testing::FileSizeLimit> limit;
+        if (fullDisk) limit.emplace(4096);
         bool stayedOpen = false;
         QVERIFY(testing::whileModal([] { form().Show(true); },
                                     [&] {
@@ -166,6 +187,7 @@ private slots:
                                         stayedOpen = form().Visible();
                                         if (stayedOpen) testing::click(form().lButton[2], {3, 3});
                                     }));
+        limit.reset();
         QCOMPARE(answerer.fileDialogs, 1);
         QCOMPARE(answerer.filters.size(), 1);
         QVERIFY(answerer.filters[0].startsWith("The Tintavale image pack (*.tvp)"));

@@ -5,12 +5,16 @@
 #include "FrmMain.h"
 #include "Leftovers.h"
 #include "PictureArea.h"
+#include "Shell.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     vb::UseSocketImageTransfer();
     QApplication app(argc, argv);
+    // The window system connection has read its settings: the browser and file manager we
+    // may start must not inherit them.
+    vb::ForgetOwnSettings();
     QApplication::setApplicationName(QStringLiteral("The Tintavale"));
     // Windows come and go (the chooser hides, messages unload); only the colouring
     // window's unload ends the program.

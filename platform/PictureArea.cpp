@@ -2,6 +2,7 @@
 
 #include "Control.h"
 #include "Screen.h"
+#include "Shell.h"
 #include "VbMath.h"
 
 #include <QDragEnterEvent>
@@ -64,7 +65,7 @@ void PictureArea::PostRefresh() {
 }
 
 void UseSocketImageTransfer() {
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    SetForOwnStartup("QT_XCB_NO_MITSHM", "1");
 }
 
 void PictureArea::setBackColor(int32_t c) {

@@ -24,7 +24,8 @@ constexpr int16_t vbAltMask = 4;
 // server through the connection instead of shared memory: with shared memory every repaint
 // that overlaps the previous one first waits for the server to be done reading it, a
 // round trip on every mouse move of a stroke, while the small rectangles a stroke repaints
-// cost less to send. A setting already in the environment is kept.
+// cost less to send. A setting already in the environment is kept; ours is for our own
+// windows only (see ForgetOwnSettings).
 void UseSocketImageTransfer();
 
 // What a picture area of back colour `backColor` shows of its picture before anything is

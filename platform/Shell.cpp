@@ -11,6 +11,11 @@ std::function<bool(const QUrl&)>& opener() {
     return o;
 }
 
+QList<QByteArray>& ownSettings() {
+    static QList<QByteArray> names;
+    return names;
+}
+
 // A web address or mail link, as opposed to a path.
 bool IsAddress(const QString& file) {
     static const QStringList schemes{"http", "https", "ftp", "mailto", "file"};
@@ -36,6 +41,17 @@ int32_t ShellExecuteA(QWidget* owner, const QString& operation, const QString& f
     }
     const bool opened = opener() ? opener()(url) : QDesktopServices::openUrl(url);
     return opened ? SE_SUCCESS : SE_ERR_NOASSOC;
+}
+
+void SetForOwnStartup(const char* name, const char* value) {
+    if (qEnvironmentVariableIsSet(name)) return;
+    qputenv(name, value);
+    ownSettings() << name;
+}
+
+void ForgetOwnSettings() {
+    for (const QByteArray& name : ownSettings()) qunsetenv(name.constData());
+    ownSettings().clear();
 }
 
 void SetShellOpener(std::function<bool(const QUrl&)> o) {

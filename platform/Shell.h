@@ -24,6 +24,13 @@ constexpr int32_t SE_SUCCESS = 42;     // anything above 32 is success
 int32_t ShellExecuteA(QWidget* owner, const QString& operation, const QString& file,
                       const QString& parameters, const QString& directory, int32_t showCmd);
 
+// Sets `name` to `value` for the program's own start-up, unless the environment already
+// holds it: the toolkit reads such settings while the application object is made.
+// ForgetOwnSettings, called once that object exists, takes them out again, so the programs
+// we start get the environment we were given.
+void SetForOwnStartup(const char* name, const char* value);
+void ForgetOwnSettings();
+
 // Replaces what opens a URL (tests record instead of starting programs); nullptr returns
 // to the desktop's.
 void SetShellOpener(std::function<bool(const QUrl&)> opener);

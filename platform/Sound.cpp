@@ -20,10 +20,7 @@ namespace {
 struct Wave {
     QAudioFormat format;
     QByteArray samples;
-    qint64 lengthMs() const {
-        const qint64 bytesPerSecond = format.bytesForDuration(1000000);
-        return bytesPerSecond ? samples.size() * 1000 / bytesPerSecond : 0;
-    }
+    qint64 lengthUs() const { return format.durationForBytes(int(samples.size())); }
 };
 
 Wave ReadWave(const QString& path) {
@@ -66,8 +63,7 @@ Wave ReadWave(const QString& path) {
 class QtSoundOutput : public SoundOutput {
 public:
     bool IsPlaying() override {
-        return sink_ && sink_->state() != QAudio::StoppedState &&
-               clock_.elapsed() < lengthMs_ + SlackMs;
+        return sink_ && sink_->state() != QAudio::StoppedState && !Ended();
     }
 
     void Play(const QUrl& sound) override {
@@ -82,7 +78,7 @@ public:
         buffer_.setData(wave->samples);
         buffer_.open(QIODevice::ReadOnly);
         sink_ = std::make_unique<QAudioSink>(device, wave->format);
-        lengthMs_ = wave->lengthMs();
+        lengthUs_ = wave->lengthUs();
         clock_.start();
         sink_->start(&buffer_);
     }
@@ -93,21 +89,36 @@ public:
         QTimer limit;
         limit.setSingleShot(true);
         QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(sink_.get(), &QAudioSink::stateChanged, &loop, [this, &loop] {
+        // The sink tells no moment at which the server has played the last sample; its
+        // clock is read often enough to let go within a few milliseconds of it.
+        QTimer poll;
+        poll.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
             if (!IsPlaying()) loop.quit();
         });
-        limit.start(int(std::min<qint64>(timeoutMs, lengthMs_ + SlackMs - clock_.elapsed())));
+        poll.start(PollMs);
+        limit.start(timeoutMs);
         // The caller is blocked for the sound's length: no clicks or keys reach it meanwhile.
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
 
 private:
+    // The sound has ended when the server has played all of it: the sink's clock counts
+    // what was played, not what was handed over. Should a device never report that, the
+    // sound's length and the device's start-up delay bound the wait.
+    bool Ended() {
+        return sink_->processedUSecs() >= lengthUs_ - EndToleranceUs ||
+               clock_.elapsed() * 1000 >= lengthUs_ + SlackMs * 1000;
+    }
+
     static constexpr qint64 SlackMs = 250; // the device's start-up delay
+    static constexpr int PollMs = 5;
+    static constexpr qint64 EndToleranceUs = 40; // rounding: less than one sample
     std::map<QUrl, std::unique_ptr<Wave>> waves_;
     QBuffer buffer_;
     std::unique_ptr<QAudioSink> sink_;
     QElapsedTimer clock_;
-    qint64 lengthMs_ = 0;
+    qint64 lengthUs_ = 0;
 };
 
 SoundOutput*& installed() {

@@ -11,6 +11,9 @@ using namespace gen;
 
 namespace {
 
+constexpr double FirstRunDrawingScale = 0.55;
+constexpr double FirstRunVisibleHeight = 361;
+
 QImage watercolourSky(int w, int h)
 {
     QImage img = blank(w, h);
@@ -131,13 +134,16 @@ void bird(QPainter &p, QPointF feet, double s, bool facingRight, const BirdColou
     p.restore();
 }
 
-QImage scene(int w, int h)
+// The branch and birds are drawn in a square of side 480 * s whose right edge is the
+// picture's and whose top is at `top`.
+QImage scene(int w, int h, double s, double top)
 {
     QImage img = watercolourSky(w, h);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    const double s = h / 480.0;
-    auto at = [&](double fx, double fy) { return QPointF(w - (1.0 - fx) * 480 * s, fy * h); };
+    auto at = [&](double fx, double fy) {
+        return QPointF(w - (1.0 - fx) * 480 * s, top + fy * 480 * s);
+    };
 
     // the branch comes in from the right edge and reaches toward the middle
     QPainterPath branch;
@@ -218,10 +224,14 @@ void title(QImage &img)
 
 void makeScenes(const Out &out)
 {
-    QImage splash = scene(590, 480);
+    QImage splash = scene(590, 480, 1.0, 0);
     title(splash);
     saveBmp24(splash, out.path("assets/design/splash.bmp"));
-    QImage faded = scene(573, 393);
+    // The first-run window writes over its picture everywhere but a strip on the right,
+    // below its second paragraph (the picture's lower 32 rows lie outside the window): the
+    // branch and birds shrink into that corner and leave every line of text on clear sky.
+    const double s = FirstRunDrawingScale;
+    QImage faded = scene(573, 393, s, FirstRunVisibleHeight - 0.96 * 480 * s);
     for (int y = 0; y < faded.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(faded.scanLine(y));
         for (int x = 0; x < faded.width(); ++x)

@@ -11,7 +11,10 @@ file(COPY ${pages} DESTINATION ${WORK_DIR})
 
 # The pages show the program's own icon and buttons.
 foreach(pair "icon/icon48.png=tintavale.png" "bitmaps/141.bmp=more_pictures.bmp"
-             "design/pFunc0.bmp=quit.bmp" "design/pFunc3.bmp=about.bmp"
+             "design/pFunc0.bmp=quit.bmp"
+             # Save and print as they look once a picture is open.
+             "design/pE0.bmp=save.bmp" "design/pE1.bmp=print.bmp"
+             "design/pFunc3.bmp=about.bmp"
              "design/pFunc4.bmp=settings.bmp")
   string(REPLACE "=" ";" pair "${pair}")
   list(GET pair 0 from)

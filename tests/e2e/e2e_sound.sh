@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The sound effects reach a real audio server: a private PulseAudio with a null sink whose
 # monitor is recorded. With sound on, opening a picture and popping a bubble are each
-# heard within a second; with sound off the same session is silent; and with no server at
-# all the program still runs and ends normally.
+# heard within a second, and the message window's OK lets the program go on as soon as its
+# sound has ended; with sound off the same session is silent; and with no server at all the
+# program still runs and ends normally.
 set -u
 here=$(dirname "$0")
 . "$here/lib.sh"
@@ -110,6 +111,47 @@ find_bubble() {
   [ -n "${x:-}" ] && echo $((744 + x)) $((y))
 }
 
+# Waits until the last 300 ms of the recording are silent: the sounds before have died away.
+wait_silence() {
+  local now
+  [ -n "$recorder_pid" ] || return 0 # no server: nothing can be heard
+  for _ in $(seq 100); do
+    now=$(mark)
+    [ "$(peaks $((now - second * 3 / 10)) "$now" | loudest)" -lt $quiet ] && return 0
+    sleep 0.1
+  done
+  fail "the sound never died away"
+}
+
+# Byte just after the last audible sample between byte $1 and byte $2 (0 when silent).
+sound_end() {
+  samples "$1" "$2" | awk -v quiet=$quiet -v from="$1" '
+    ($1 >= quiet || -$1 >= quiet) { last = NR }
+    END { print last ? from + last * 2 : 0 }'
+}
+
+# Quits through the quit button and its confirmation (quitting allowed without the
+# password), as e2e_quit does, noting the recording's length when OK is clicked (ok_at)
+# and as soon as the message window has gone (closed_at); fails when the program does not
+# end within 15 s.
+quit_timed() {
+  local start
+  xdotool mousemove 11 11 click 1
+  e2e_wait_window "Message" >/dev/null || return 1
+  ok_at=$(mark)
+  e2e_message_ok || return 1
+  closed_at= start=$SECONDS
+  while [ $((SECONDS - start)) -lt 15 ]; do
+    if ! xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1; then
+      closed_at=$(mark)
+      break
+    fi
+  done
+  [ -n "$closed_at" ] || return 1
+  for _ in $(seq 150); do kill -0 "$app_pid" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
 quiet_output() {
   [ -s "$work/stdout.log" ] && fail "the program wrote: $(cat "$work/stdout.log")"
   return 0
@@ -117,14 +159,13 @@ quiet_output() {
 
 # A child's session: line 3 of the settings is $1. The chooser opens a picture, a bubble
 # is popped, and quitting (allowed without the password) ends the program. Sets
-# opened_at and popped_at to the recording's length at those moments.
+# opened_at, popped_at, ok_at and closed_at to the recording's length at those moments.
 session() {
   printf 'secret\r\n 1 \r\n %s \r\n 0 \r\n10\r\n' "$1" >"$work/Settings.txt"
   e2e_launch
   e2e_wait_window "The Tintavale" >/dev/null || fail "no colouring window"
   chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-  # The start-up click has died away by now.
-  sleep 2
+  wait_silence
   eval "$(xdotool getwindowgeometry --shell "$chooser")"
   opened_at=$(mark)
   xdotool mousemove $((X + 60)) $((Y + 60)) click 1
@@ -132,19 +173,19 @@ session() {
     xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
     sleep 0.1
   done
-  # On the slow setting bubbles rise into view within seconds, and none can reach the top
-  # (and pop by itself) before twelve seconds have passed.
-  sleep 3
   xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 &&
     fail "a message came up: $(cat "$work/stdout.log")"
+  # On the slow setting bubbles rise into view within seconds, and none can reach the top
+  # (and pop by itself) before twelve seconds have passed.
   local bubble=
-  for _ in $(seq 8); do bubble=$(find_bubble) && break; sleep 0.5; done
+  for _ in $(seq 16); do bubble=$(find_bubble) && break; sleep 0.5; done
   [ -n "$bubble" ] || fail "no bubble in the panel"
   popped_at=$(mark)
   xdotool mousemove $bubble click 1
-  sleep 1.5
+  # The pop is judged over the second after the click: quitting's sounds come after it.
+  [ -z "$recorder_pid" ] || wait_recorded $((popped_at + second))
 
-  e2e_quit || fail "the program did not end through quitting"
+  quit_timed || fail "the program did not end through quitting"
   wait "$app_pid" || fail "the program ended with status $?"
   app_pid=
   return 0
@@ -156,6 +197,15 @@ quiet_output
 # a sound clipped after the first buffer the server took lasts about 60 ms.
 expect_heard "opening a picture" "$opened_at" 600
 expect_heard "popping a bubble" "$popped_at" 70
+# The OK sound plays to its end before the message window closes, and the window does not
+# linger after it (the recording marks the close up to a poll late).
+wait_recorded $((closed_at + second))
+ok_end=$(sound_end "$ok_at" $((closed_at + second)))
+[ "$ok_end" -gt "$ok_at" ] || fail "no OK sound"
+hold_ms=$(((closed_at - ok_end) * 1000 / second))
+echo "OK sound: ends $(((ok_end - ok_at) * 1000 / second)) ms after the click, window closes $hold_ms ms after its end"
+[ "$hold_ms" -ge 0 ] || fail "the message window closed before its OK sound ended"
+[ "$hold_ms" -le 1000 ] || fail "the message window stayed $hold_ms ms after its OK sound"
 
 started=$(mark) clock=$SECONDS
 session 0
@@ -174,4 +224,4 @@ export PULSE_SERVER=unix:$work/.no-server/native
 session 1
 echo "no audio server: the program wrote: $(cat "$work/stdout.log")"
 echo "no audio server: the session ran and ended"
-echo "sound: 3 passed, 0 failed"
+echo "sound: 4 passed, 0 failed"

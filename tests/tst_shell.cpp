@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     // A private X display: only the xcb platform starts the desktop's opener.
     QProcess xvfb;
-    xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+    xvfb.start("Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
     if (!xvfb.waitForReadyRead(20000)) {
         fprintf(stderr, "Xvfb did not start\n");
         return 1;

@@ -84,11 +84,13 @@ class TestAutoSave : public QObject {
     QString colored(const QString& rest) const {
         return folder->file(QStringLiteral("colored pictures/") + rest);
     }
-    // Opens a page as the picture chooser would: line art on canvas and template.
+    // Puts a page on canvas and template as if coloured since it was opened: nothing of
+    // it has been saved yet.
     void open(const QString& path, const QImage& page) {
         m->P->setPicture(StdPicture(page));
         m->tP->setPicture(StdPicture(page));
         m->PicturePath = path;
+        m->SavedCanvas.reset();
     }
 
 private slots:

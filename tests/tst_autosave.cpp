@@ -336,8 +336,8 @@ private slots:
     // Saves that fail name their cause; the old copy and own.bmp stay as they were and no
     // temporary file is left behind.
     void failureNamesItsCause_data() {
-        QTest::addColumn<QString>("picture"); // under books/
-        QTest::addColumn<QString>("fileInTheWay"); // a plain file where a folder belongs
+        QTest::addColumn<QString>("picture");        // under books/
+        QTest::addColumn<QString>("fileInTheWay");   // a plain file where a folder belongs
         QTest::addColumn<QString>("folderInTheWay"); // a folder where a file belongs
         QTest::addColumn<int>("fileSizeLimit");
         QTest::addColumn<QString>("cause"); // %1: the program folder
@@ -359,10 +359,10 @@ private slots:
         QTest::newRow("disk full on the own page") << "own pictures/own.bmp"
                                                    << ""
                                                    << "" << 512 << "The disk is full.";
-        QTest::newRow("own.bmp is a folder") << "own pictures/own.bmp"
-                                             << ""
-                                             << "books/own pictures/own.bmp" << 0
-                                             << "The file could not be written.";
+        QTest::newRow("own.bmp is a folder")
+            << "own pictures/own.bmp"
+            << ""
+            << "books/own pictures/own.bmp" << 0 << "The file could not be written.";
         QTest::newRow("room enough") << "animals/cat.gif"
                                      << ""
                                      << "" << 0 << "saved";

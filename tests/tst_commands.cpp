@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QPainter>
 #include <QScreen>
-#include <QWindow>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 using namespace vb;

@@ -5,12 +5,14 @@
 
 #include "Form.h"
 #include "PictureArea.h"
+#include "SaveFailure.h"
 #include "Timer.h"
 #include "cNDib.h"
 
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class pButton;
@@ -101,8 +103,12 @@ public:
     void Pc_MouseDown(int16_t Button, int16_t Shift, float X, float Y);
     int32_t HoverCount = 0;
 
-    // The automatic save of the coloured copy (FrmMain_AutoSave.cpp).
-    void SaveColoredPicture();
+    // The automatic save of the coloured copy (FrmMain_AutoSave.cpp): written only when
+    // the canvas changed since it was opened or last saved. Shows nothing; returns why it
+    // failed, or nothing when it was saved or had nothing to save.
+    std::optional<SaveFailure> SaveColoredPicture();
+    // Fingerprint of the canvas as last opened or saved; empty before the first.
+    std::optional<size_t> SavedCanvas;
 
     // Sound effects and the two-voice error message (FrmMain_Sounds.cpp).
     void PlaySoundEffect(const int32_t& Kind);
@@ -141,8 +147,13 @@ private:
     void ClearAllColours();
     void UndoStroke();
     void Quit();
-    // The quit once allowed: the coloured copy is saved, then the program ends.
+    // The quit once allowed: the coloured copy is saved, then the program ends (after a
+    // failed save only if the parents choose to quit anyway).
     void SaveAndQuit();
+    // The save before the picture is given up. After a failure the parents are told why;
+    // true when the caller may go on: saved, or quitting anyway.
+    bool SaveBeforeLeaving(AfterFailedSave after);
+    void RememberSavedCanvas();
     // After the options window was confirmed: the start-up again, then the buttons that
     // an open picture needs.
     void ApplyNewSettings();

@@ -1,42 +1,85 @@
 // The automatic save: before the canvas's picture is replaced or discarded, its coloured
 // copy is written as a JPEG into "colored pictures", and the child's own page keeps the
 // outlines drawn with the black marker. Nothing old is removed before its replacement is
-// safely written, and a failure ends the save silently.
+// safely written. An untouched canvas is not written again: every encoding of a JPEG
+// loses a little, so an unchanged copy must stay byte for byte as it is. A failed save
+// is never silent: the parents hear why, and the picture is not given up unless they say.
 
 #include "FrmMain.h"
 
 #include "ColoredCopy.h"
 #include "VbError.h"
 #include "cDIBSection.h"
+#include "frmParentMessage.h"
 #include "mIntelJPEGLibrary.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 using namespace vb;
 
-void FrmMain::SaveColoredPicture() {
-    if (PicturePath.isEmpty()) return;
+namespace {
+
+size_t Fingerprint(const QImage& image) {
+    const size_t seed = qHash(image.width()) ^ (qHash(image.height()) << 1);
+    return qHashBits(image.constBits(), size_t(image.sizeInBytes()), seed);
+}
+
+// The folder of the coloured copy, made when missing (one level only: "colored pictures"
+// itself is made at start-up); the errno of the failure, 0 when the folder is there.
+int MakeFolder(const QString& folder) {
+    if (QFileInfo(folder).isDir()) return 0;
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0) return errno;
+    return QFileInfo(folder).isDir() ? 0 : ENOTDIR;
+}
+
+} // namespace
+
+void FrmMain::RememberSavedCanvas() {
+    SavedCanvas = Fingerprint(P->hDC()->image());
+}
+
+std::optional<SaveFailure> FrmMain::SaveColoredPicture() {
+    if (PicturePath.isEmpty()) return std::nullopt;
+    if (SavedCanvas && *SavedCanvas == Fingerprint(P->hDC()->image())) return std::nullopt;
+    SaveFailure failure;
     try {
-        const QString folder = ColoredCopyFolder(PicturePath);
-        const QString copyPath = folder + ColoredCopyName(PictureFileName(PicturePath));
-        // One level only: "colored pictures" itself is made at start-up.
-        if (!QFileInfo(folder).isDir()) QDir().mkdir(folder);
-        if (!QFileInfo(folder).isDir()) return;
+        failure.Folder = ColoredCopyFolder(PicturePath);
+        const QString copyPath = failure.Folder + ColoredCopyName(PictureFileName(PicturePath));
+        if ((failure.SystemError = MakeFolder(failure.Folder)) != 0) return failure;
 
         // From here on the canvas's picture holds everything drawn so far.
         P->KeepImageAsPicture();
         cDIBSection section;
         section.CreateFromPicture(P->Picture());
-        SaveJpegFile(section, copyPath, 90);
+        SaveJpegFile(section, copyPath, 90, &failure.SystemError);
         section.ClearUp();
 
         if (PicturePath == OwnPicturePath()) {
             // Drops the last stroke's red region fill; the outlines are the picture.
             tP->Cls();
-            SavePicture(tP->Picture(), OwnPicturePath());
+            failure.Folder = QFileInfo(OwnPicturePath()).path();
+            SavePicture(tP->Picture(), OwnPicturePath(), &failure.SystemError);
         }
     } catch (const VbError&) {
-        // The child never hears of a failed save; the caller goes on as if it worked.
+        return failure;
     }
+    RememberSavedCanvas();
+    return std::nullopt;
+}
+
+bool FrmMain::SaveBeforeLeaving(AfterFailedSave after) {
+    const std::optional<SaveFailure> failure = SaveColoredPicture();
+    if (!failure) return true;
+    frmParentMessage& message = Forms::frmParentMessage();
+    message.setMessage(SaveFailureMessage(*failure, after));
+    if (after == AfterFailedSave::Quitting) message.setCancelVisible(true);
+    Timer1->setEnabled(false);
+    message.Show(true);
+    Timer1->setEnabled(true);
+    return after == AfterFailedSave::Quitting && !message.CancelPressed;
 }

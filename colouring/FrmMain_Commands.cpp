@@ -38,7 +38,8 @@ void FrmMain::c_click(int16_t Index) {
 }
 
 bool FrmMain::OpenPicture() {
-    SaveColoredPicture();
+    // Unsaved colours are not given up: the picture stays open.
+    if (!SaveBeforeLeaving(AfterFailedSave::StaysOpen)) return true;
     QString chosen;
     try {
         Timer1->setEnabled(false);
@@ -103,6 +104,7 @@ bool FrmMain::OpenPicture() {
     DrawSwatch();
     P->Refresh();
     PicturePath = chosen;
+    RememberSavedCanvas();
     PlaySoundEffect(kNewPicture);
     pFunc[2]->setPicture(pE[1]->Picture());
     pFunc[2]->setEnabled(true);
@@ -122,8 +124,7 @@ void FrmMain::ClearAllColours() {
     m.setPasswordVisible(false);
     Timer1->setEnabled(false);
     m.Show(true);
-    if (m.ButtonPressed == QLatin1String("Ok")) {
-        SaveColoredPicture();
+    if (m.ButtonPressed == QLatin1String("Ok") && SaveBeforeLeaving(AfterFailedSave::StaysOpen)) {
         if (PicturePath != OwnPicturePath()) {
             LineArtDib->Set_dib(*P, false);
             LineArtDib->Set_dib(*tP, false);
@@ -144,6 +145,8 @@ void FrmMain::ClearAllColours() {
         }
         UndoIndex = -1;
         c[2]->setEnabled(false);
+        // The buffers were written straight into the canvas: show them.
+        P->Refresh();
     }
     setEnabled(true);
     Timer1->setEnabled(true);

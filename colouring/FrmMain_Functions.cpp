@@ -85,8 +85,7 @@ void FrmMain::Quit() {
 }
 
 void FrmMain::SaveAndQuit() {
-    SaveColoredPicture();
-    Unload();
+    if (SaveBeforeLeaving(AfterFailedSave::Quitting)) Unload();
 }
 
 void FrmMain::CloseRequested() {

@@ -51,6 +51,9 @@ void FrmMain::LayOut() {
     pTool[0]->setEnabled(false);
     for (int i = 1; i < 4; ++i) {
         place(pTool[i], out.toolButtons[i].topLeft());
+        // A reload after the options window starts from the crayon: a tool chosen before
+        // must not keep its pressed face, or the next open would show two tools pressed.
+        pTool[i]->setPressed(false);
         pTool[i]->setEnabled(false);
         pTool[i]->MouseIcon(hand);
     }

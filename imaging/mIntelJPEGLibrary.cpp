@@ -153,7 +153,9 @@ struct Compressor {
 
 } // namespace
 
-bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality) {
+bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality,
+                  int32_t* SystemError) {
+    if (SystemError) *SystemError = 0;
     Compressor jpeg;
     if (const int32_t r = initCompressor(jpeg.cinfo, jpeg.err); r != 0)
         raiseJpegError(QStringLiteral("Failed to initialise the IJL library: %1").arg(r));
@@ -172,7 +174,10 @@ bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality
     // SaveFile writes beside the target and renames over it on commit; it gives the new
     // file the old one's permissions.
     vb::SaveFile file(FilePath);
-    auto fail = [&file] { raiseSaveError(kFileErrorBase - int32_t(file.error())); };
+    auto fail = [&file, SystemError] {
+        if (SystemError) *SystemError = file.SystemError();
+        raiseSaveError(kFileErrorBase - int32_t(file.error()));
+    };
     if (!file.open(QIODevice::WriteOnly)) fail();
     if (file.write(reinterpret_cast<const char*>(jpeg.out.data), qint64(jpeg.out.used)) !=
             qint64(jpeg.out.used) ||

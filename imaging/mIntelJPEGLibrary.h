@@ -14,5 +14,7 @@
 //
 // The status in the error texts: a libjpeg message code when the library failed, -1 when
 // the section holds no pixels, and -100 - QFileDevice::FileError when the file could not
-// be written.
-bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality);
+// be written. When SystemError is given it receives the errno of a failed file step (0 when
+// the file itself did not fail), so a caller can say why.
+bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality,
+                  int32_t* SystemError = nullptr);

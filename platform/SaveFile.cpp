@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -42,25 +43,47 @@ bool SaveFile::open(OpenMode) {
     if (isOpen()) return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
         setFileName(temporaryName(target_));
-        if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        errno = 0;
+        if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            systemError_ = 0;
             const QFileInfo old(target_);
             if (old.exists()) setPermissions(old.permissions());
             return true;
         }
+        const int cause = errno != 0 ? errno : EIO; // before the test below can change it
         // Only a name that happens to be taken is worth another try.
-        if (!QFileInfo::exists(fileName())) return false;
+        if (!QFileInfo::exists(fileName())) {
+            systemError_ = cause;
+            return false;
+        }
     }
+    systemError_ = EEXIST;
     return false;
+}
+
+qint64 SaveFile::writeData(const char* data, qint64 length) {
+    errno = 0;
+    const qint64 written = QFile::writeData(data, length);
+    if (written != length) noteFailure();
+    return written;
+}
+
+void SaveFile::noteFailure() {
+    if (systemError_ == 0) systemError_ = errno != 0 ? errno : EIO;
 }
 
 bool SaveFile::commit() {
     if (!isOpen()) return false;
-    const bool written = flush() && ::fsync(handle()) == 0;
+    errno = 0;
+    const bool written = systemError_ == 0 && flush() && ::fsync(handle()) == 0;
+    if (!written) noteFailure();
     close();
-    if (written && error() == NoError &&
-        std::rename(QFile::encodeName(fileName()).constData(),
-                    QFile::encodeName(target_).constData()) == 0)
-        return true;
+    if (written && error() == NoError) {
+        if (std::rename(QFile::encodeName(fileName()).constData(),
+                        QFile::encodeName(target_).constData()) == 0)
+            return true;
+        noteFailure();
+    }
     QFile::remove(fileName()); // keeps this file's error for the caller
     return false;
 }

@@ -40,7 +40,9 @@ constexpr int vbResCursor = 2;
 StdPicture LoadPicture(const QString& path);
 // Writes a 24-bit BMP file, replacing an old one only once the new one is whole; an empty
 // picture raises 481, a file that cannot be written 75.
-void SavePicture(const StdPicture& picture, const QString& path);
+// A failed file step raises error 75; SystemError, when given, receives its errno (0 when
+// the file itself did not fail).
+void SavePicture(const StdPicture& picture, const QString& path, int* SystemError = nullptr);
 // A bitmap (kind 0) or cursor (kind 2) of the program's own resources; an unknown id
 // raises 326 ("Resource with identifier not found").
 StdPicture LoadResPicture(int id, int kind);

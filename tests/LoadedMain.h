@@ -46,6 +46,7 @@ struct LoadedMain {
         // One colouring window serves every test: what it keeps across an unload goes.
         m.Loaded = false;
         m.PicturePath.clear();
+        m.SavedCanvas.reset();
         m.Tool = 0;
         m.UndoIndex = -1;
         m.HoverCount = 0;

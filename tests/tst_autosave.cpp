@@ -4,6 +4,7 @@
 #include "AppPath.h"
 #include "ColoredCopy.h"
 #include "FrmMain.h"
+#include "SaveFailure.h"
 #include "Screen.h"
 #include "TestSupport.h"
 #include "VbError.h"
@@ -15,6 +16,11 @@
 #include <QFile>
 #include <QPainter>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vb;
 
@@ -72,6 +78,37 @@ QStringList filesUnder(const QString& folder) {
     return out;
 }
 
+// The cause a save names, or "saved". With a limit, the save runs in a child process whose
+// files cannot grow beyond `limit` bytes, as on a full disk.
+QString saveCause(FrmMain* m, rlim_t limit) {
+    auto cause = [m] {
+        const std::optional<SaveFailure> failure = m->SaveColoredPicture();
+        return failure ? SaveFailureCause(*failure) : QStringLiteral("saved");
+    };
+    if (limit == 0) return cause();
+    int fds[2];
+    if (::pipe(fds) != 0) return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails with EFBIG
+        const rlimit r{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &r);
+        const QByteArray text = cause().toUtf8();
+        const ssize_t written = ::write(fds[1], text.constData(), size_t(text.size()));
+        ::_exit(written == text.size() ? 0 : 1);
+    }
+    ::close(fds[1]);
+    QByteArray text;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(text)
+                                                         : QStringLiteral("child failed");
+}
+
 } // namespace
 
 class TestAutoSave : public QObject {
@@ -84,11 +121,13 @@ class TestAutoSave : public QObject {
     QString colored(const QString& rest) const {
         return folder->file(QStringLiteral("colored pictures/") + rest);
     }
-    // Opens a page as the picture chooser would: line art on canvas and template.
+    // Puts a page on canvas and template as if coloured since it was opened: nothing of
+    // it has been saved yet.
     void open(const QString& path, const QImage& page) {
         m->P->setPicture(StdPicture(page));
         m->tP->setPicture(StdPicture(page));
         m->PicturePath = path;
+        m->SavedCanvas.reset();
     }
 
 private slots:
@@ -292,6 +331,73 @@ private slots:
             QVERIFY(filesUnder(colored("")).isEmpty());
         else
             QCOMPARE(contents(folder->file(blocker)), QByteArray("in the way"));
+    }
+
+    // Saves that fail name their cause; the old copy and own.bmp stay as they were and no
+    // temporary file is left behind.
+    void failureNamesItsCause_data() {
+        QTest::addColumn<QString>("picture");        // under books/
+        QTest::addColumn<QString>("fileInTheWay");   // a plain file where a folder belongs
+        QTest::addColumn<QString>("folderInTheWay"); // a folder where a file belongs
+        QTest::addColumn<int>("fileSizeLimit");
+        QTest::addColumn<QString>("cause"); // %1: the program folder
+        const QString tooLong = QString(240, QLatin1Char('a')) + QStringLiteral(".gif");
+        QTest::newRow("the book's folder is a file")
+            << "animals/cat.gif"
+            << "colored pictures/animals"
+            << "" << 0 << "The folder '%1/colored pictures/animals' cannot be written to.";
+        QTest::newRow("colored pictures is a file")
+            << "animals/cat.gif"
+            << "colored pictures"
+            << "" << 0 << "The folder '%1/colored pictures/animals' cannot be written to.";
+        QTest::newRow("a name too long for the folder")
+            << "animals/" + tooLong << ""
+            << "" << 0 << "The file name is too long for the folder.";
+        QTest::newRow("disk full") << "animals/cat.gif"
+                                   << ""
+                                   << "" << 512 << "The disk is full.";
+        QTest::newRow("disk full on the own page") << "own pictures/own.bmp"
+                                                   << ""
+                                                   << "" << 512 << "The disk is full.";
+        QTest::newRow("own.bmp is a folder")
+            << "own pictures/own.bmp"
+            << ""
+            << "books/own pictures/own.bmp" << 0 << "The file could not be written.";
+        QTest::newRow("room enough") << "animals/cat.gif"
+                                     << ""
+                                     << "" << 0 << "saved";
+    }
+    void failureNamesItsCause() {
+        QFETCH(QString, picture);
+        QFETCH(QString, fileInTheWay);
+        QFETCH(QString, folderInTheWay);
+        QFETCH(int, fileSizeLimit);
+        QFETCH(QString, cause);
+        const QString path = folder->file("books/" + picture);
+        const bool own = path == OwnPicturePath();
+        const QString copy = ColoredCopyPath(path);
+        const QByteArray oldCopy(4000, 'c'); // larger than the limit: only new bytes fail
+        if (fileInTheWay.isEmpty()) writeFile(copy, oldCopy);
+        if (own && folderInTheWay.isEmpty()) writeFile(path, "old page");
+        if (!fileInTheWay.isEmpty()) {
+            QVERIFY(QDir(folder->file(fileInTheWay)).removeRecursively());
+            writeFile(folder->file(fileInTheWay), "in the way");
+        }
+        if (!folderInTheWay.isEmpty()) QVERIFY(QDir().mkpath(folder->file(folderInTheWay)));
+        const QStringList before = filesUnder(folder->path());
+        QImage page = lineArt(160, 120);
+        QPainter(&page).fillRect(QRect(10, 10, 140, 100), QColor(30, 120, 220));
+        open(path, page);
+        paint(m->P, QRect(16, 16, 48, 32), kRed);
+
+        QCOMPARE(saveCause(m, rlim_t(fileSizeLimit)), cause.arg(folder->path()));
+        if (cause == "saved") {
+            QVERIFY(contents(copy) != oldCopy);
+            return;
+        }
+        QCOMPARE(filesUnder(folder->path()), before);
+        if (fileInTheWay.isEmpty() && !own) QCOMPARE(contents(copy), oldCopy);
+        if (own && folderInTheWay.isEmpty()) QCOMPARE(contents(path), QByteArray("old page"));
     }
 };
 

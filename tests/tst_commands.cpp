@@ -4,11 +4,14 @@
 #include "LoadedMain.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
+#include "frmParentMessage.h"
 #include "pButton.h"
 
 #include <QDir>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 using namespace vb;
@@ -34,15 +37,29 @@ QString addPicture(LoadedMain& rig, const QString& book, const QString& name, co
     return path;
 }
 
-// Answers the message window with OK or Cancel; the rig's chooser answer picks pictures.
+// Answers the message window with OK or Cancel and the parents' message with Continue or
+// Cancel; the rig's chooser answer picks pictures.
 class Answer : public QObject {
 public:
     bool messageOk = true;
     int messagesShown = 0;
     QString lastExtended;
+    bool parentsCancel = false;
+    QStringList parentMessages;
+    bool bubblesRanDuringParentMessage = false;
 
     Answer() {
         connect(&timer_, &QTimer::timeout, this, [this] {
+            frmParentMessage& pm = Forms::frmParentMessage();
+            if (pm.IsLoaded() && pm.Visible()) {
+                parentMessages << pm.lMessage->Caption();
+                bubblesRanDuringParentMessage |= Forms::FrmMain().Timer1->Enabled();
+                if (parentsCancel)
+                    pm.lCancel_Click();
+                else
+                    pm.lContinue_Click();
+                return;
+            }
             if (!Forms::frmMessage().IsLoaded() || !Forms::frmMessage().Visible()) return;
             ++messagesShown;
             lastExtended = Forms::frmMessage().Label2->Caption();
@@ -71,6 +88,31 @@ void stroke(FrmMain& m, QPoint from, QPoint to) {
     testing::move(m.P, (from + to) / 2);
     testing::move(m.P, to);
     testing::release(m.P, to);
+}
+
+// What the screen shows of the canvas: the window's painted pixels, not the canvas's
+// image, which holds drawing that has not been shown yet.
+QImage shownCanvas(FrmMain& m) {
+    QWidget* window = m.P->window();
+    const QPoint at = m.P->mapTo(window, QPoint(0, 0));
+    return window->windowHandle()
+        ->screen()
+        ->grabWindow(window->winId(), at.x(), at.y(), m.P->width(), m.P->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Leaves the picture as opening another would, choosing nothing in the end.
+void leavePicture(LoadedMain& rig) {
+    const QString keep = rig.chooser.file;
+    rig.chooser.file.clear();
+    rig.m.c_click(0);
+    rig.chooser.file = keep;
 }
 
 } // namespace
@@ -281,6 +323,146 @@ private slots:
         QCOMPARE(rig.m.c[3]->Pressed(), crazy);
         QCOMPARE(rig.m.ColorJitter, crazy ? 120 : 10);
         QCOMPARE(rig.m.c[3]->P->Image().image(), face);
+    }
+
+    void clearShowsTheLineArtAtOnce() {
+        LoadedMain rig;
+        Answer answer;
+        openLineArt(rig);
+        stroke(rig.m, QPoint(30, 30), QPoint(70, 70));
+        stroke(rig.m, QPoint(130, 30), QPoint(170, 70));
+        QCoreApplication::processEvents();
+        QVERIFY(shownCanvas(rig.m) != lineArt()); // the strokes show
+        rig.m.c_click(1);
+        QCOMPARE(answer.messagesShown, 1);
+        QCOMPARE(shownCanvas(rig.m), lineArt());
+    }
+
+    // Only a canvas that changed since it was opened or saved is written: every JPEG
+    // encoding loses a little.
+    void copyIsRewrittenOnlyAfterAChange_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("untouched, opened and left three times") << "none" << false;
+        QTest::newRow("a crayon stroke") << "crayon" << true;
+        QTest::newRow("a marker stroke") << "marker" << true;
+        QTest::newRow("a press on an outline, painting nothing") << "outline" << false;
+        QTest::newRow("clear") << "clear" << true;
+        QTest::newRow("undo after a saved stroke") << "undo" << true;
+    }
+    void copyIsRewrittenOnlyAfterAChange() {
+        QFETCH(QString, change);
+        QFETCH(bool, rewritten);
+        LoadedMain rig;
+        Answer answer;
+        const QString cat = addPicture(rig, "farm", "cat.bmp", lineArt());
+        QImage coloured = lineArt();
+        QPainter(&coloured).fillRect(QRect(20, 20, 60, 60), QColor(230, 40, 40));
+        QVERIFY(QDir().mkpath(ColoredCopyFolder(cat)));
+        QVERIFY(coloured.save(ColoredCopyPath(cat), "JPEG", 90));
+        rig.chooser.file = cat;
+        rig.m.c_click(0);
+        QCOMPARE(rig.m.PicturePath, cat);
+
+        if (change == "none") {
+            leavePicture(rig);
+            rig.m.c_click(0);
+            leavePicture(rig);
+            rig.m.c_click(0);
+        } else if (change == "crayon") {
+            stroke(rig.m, QPoint(130, 30), QPoint(160, 60));
+        } else if (change == "marker") {
+            rig.m.pTool_MouseUp(3);
+            stroke(rig.m, QPoint(120, 50), QPoint(180, 50));
+        } else if (change == "outline") {
+            // On the outline and no further: the stroke waits and paints nothing.
+            testing::press(rig.m.P, QPoint(10, 50));
+            testing::release(rig.m.P, QPoint(10, 50));
+        } else if (change == "clear") {
+            rig.m.c_click(1);
+            QCOMPARE(answer.messagesShown, 1);
+        } else if (change == "undo") {
+            stroke(rig.m, QPoint(130, 30), QPoint(160, 60));
+            leavePicture(rig);
+            rig.m.c_click(2);
+        }
+        const QByteArray before = bytesOf(ColoredCopyPath(cat));
+        QVERIFY(!before.isEmpty());
+        leavePicture(rig);
+        QCOMPARE(bytesOf(ColoredCopyPath(cat)) != before, rewritten);
+        if (change == "none") QCOMPARE(rig.chooser.shown(), 7); // start-up, then 2 per cycle
+        QCOMPARE(answer.parentMessages, QStringList());
+    }
+
+    // A coloured copy that cannot be written: the parents hear why, the picture is kept
+    // (opening, clearing) or quitting is theirs to choose; a later save works again.
+    void failedSaveKeepsThePicture_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("parentsCancel");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("open") << "open" << false << false;
+        QTest::newRow("clear") << "clear" << false << false;
+        QTest::newRow("quit, Continue quits anyway") << "quit" << false << true;
+        QTest::newRow("quit, Cancel stays") << "quit" << true << false;
+        QTest::newRow("close request, Continue quits anyway") << "close" << false << true;
+        QTest::newRow("close request, Cancel stays") << "close" << true << false;
+    }
+    void failedSaveKeepsThePicture() {
+        QFETCH(QString, action);
+        QFETCH(bool, parentsCancel);
+        QFETCH(bool, ends);
+        LoadedMain rig;
+        Answer answer;
+        answer.parentsCancel = parentsCancel;
+        const QString cat = openLineArt(rig);
+        // A plain file where the book's folder of coloured copies belongs.
+        const QString blocker = ColoredCopyFolder(cat).chopped(1);
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        rig.m.pTool_MouseUp(1);
+        stroke(rig.m, QPoint(30, 30), QPoint(60, 60));
+        stroke(rig.m, QPoint(130, 30), QPoint(160, 60));
+        const QImage canvas = rig.m.P->Image().image();
+        const int shownBefore = rig.chooser.shown();
+        rig.chooser.file = addPicture(rig, "farm", "dog.bmp", lineArt());
+
+        if (action == "open") rig.m.c_click(0);
+        if (action == "clear") rig.m.c_click(1);
+        if (action == "quit") rig.m.pFunc_Click(0);
+        if (action == "close") rig.m.Me()->close();
+        QCoreApplication::processEvents();
+
+        QCOMPARE(answer.parentMessages.size(), 1);
+        const QString folder = QDir::toNativeSeparators(blocker);
+        const QString expected =
+            "The colored picture could not be saved.\r\n\r\nThe folder '" + folder +
+            "' cannot be written to.\r\n\r\n" +
+            (action == "open" || action == "clear"
+                 ? "The picture stays open so that nothing is lost. Make room on the disk and "
+                   "try again."
+                 : "Press 'Continue' to quit anyway (the colors will be lost), or 'Cancel' to "
+                   "go on coloring.");
+        QCOMPARE(answer.parentMessages[0], expected);
+        QVERIFY(!answer.bubblesRanDuringParentMessage);
+        QCOMPARE(rig.ends.count(), ends ? 1 : 0);
+        if (ends) return;
+        QCOMPARE(rig.chooser.shown(), shownBefore);
+        QCOMPARE(rig.m.PicturePath, cat);
+        QCOMPARE(rig.m.UndoIndex, 1);
+        QCOMPARE(rig.m.Tool, 1);
+        QVERIFY(rig.m.pTool[1]->Pressed());
+        QCOMPARE(rig.m.P->Image().image(), canvas);
+        QVERIFY(rig.m.Timer1->Enabled());
+
+        // Room again: the next save writes the copy, and the open goes ahead.
+        QVERIFY(QFile::remove(blocker));
+        rig.m.c_click(0);
+        QCOMPARE(answer.parentMessages.size(), 1);
+        QCOMPARE(rig.m.PicturePath, rig.chooser.file);
+        const QImage copy(ColoredCopyPath(cat));
+        QCOMPARE(copy.size(), canvas.size());
+        QVERIFY(qGray(copy.pixel(45, 45)) < 200); // the stroke (black: the current colour)
     }
 };
 

@@ -205,6 +205,7 @@ private slots:
         LoadedMain rig(settings);
         Parent parent;
         openPicture(rig);
+        rig.m.P->PSet(30, 30, 0x0000FF); // coloured, so there is something to save
         const QString copy = rig.folder.file("colored pictures/farm/cat.jpg");
         QFile::remove(copy);
         parent.ok = ok;

@@ -2,9 +2,13 @@
 // black marker hides and disables.
 
 #include "LoadedMain.h"
+#include "frmMessage.h"
+#include "frmParental.h"
 #include "pButton.h"
 
+#include <QDir>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QtTest>
 
 using testing::LoadedMain;
@@ -19,6 +23,35 @@ void enableButtons(FrmMain& m) {
 
 void clickTool(FrmMain& m, int i) {
     testing::click(m.pTool[i]->P, QPoint(10, 10));
+}
+
+// Gives the password and confirms the options window (password "pw"), as the parents do.
+class ConfirmOptions : public QObject {
+public:
+    ConfirmOptions() {
+        connect(&timer_, &QTimer::timeout, this, [] {
+            if (Forms::frmMessage().IsLoaded() && Forms::frmMessage().Visible()) {
+                Forms::frmMessage().Text1->setText(QStringLiteral("pw"));
+                Forms::frmMessage().cOut1_click();
+            } else if (Forms::frmParental().IsLoaded() && Forms::frmParental().Visible()) {
+                Forms::frmParental().Text1->setText(QStringLiteral("pw"));
+                Forms::frmParental().Lab_Click(0);
+            }
+        });
+        timer_.start(10);
+    }
+
+private:
+    QTimer timer_;
+};
+
+QString addPicture(LoadedMain& w, const QString& name) {
+    QDir(w.folder.path()).mkpath(QStringLiteral("books/farm"));
+    const QString path = w.folder.file(QStringLiteral("books/farm/") + name);
+    QImage img(120, 80, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    if (!img.save(path, "BMP")) qFatal("cannot write a picture");
+    return path;
 }
 
 } // namespace
@@ -88,6 +121,40 @@ private slots:
         QVERIFY(m.c[3]->Enabled());
         QCOMPARE(m.c[3]->Pressed(), crazy);
         QCOMPARE(m.c[3]->P->Image().image(), face);
+    }
+
+    // Confirmed options start from the crayon; after another picture opens, the crayon is
+    // the one tool that is pressed and looks it.
+    void optionsLeaveOnlyTheCrayonPressed_data() {
+        QTest::addColumn<int>("tool");
+        QTest::newRow("crayon") << 0;
+        QTest::newRow("paintbrush") << 1;
+        QTest::newRow("pencil") << 2;
+        QTest::newRow("marker") << 3;
+    }
+    void optionsLeaveOnlyTheCrayonPressed() {
+        QFETCH(int, tool);
+        LoadedMain w;
+        FrmMain& m = w.m;
+        w.chooser.file = addPicture(w, "cat.bmp");
+        m.c_click(0);
+        QVERIFY(m.P->Visible());
+        QImage faces[4]; // as an open leaves them: the crayon pressed, the others up
+        for (int i = 0; i < 4; ++i) faces[i] = m.pTool[i]->P->Image().image();
+        clickTool(m, tool);
+        QCOMPARE(m.Tool, tool);
+
+        ConfirmOptions parents;
+        m.pFunc_Click(4);
+        QCOMPARE(m.Tool, 0);
+        w.chooser.file = addPicture(w, "dog.bmp");
+        m.c_click(0);
+        QCOMPARE(m.PicturePath, w.chooser.file);
+
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(m.pTool[i]->Pressed(), i == 0);
+            QVERIFY2(m.pTool[i]->P->Image().image() == faces[i], qPrintable(QString::number(i)));
+        }
     }
 };
 

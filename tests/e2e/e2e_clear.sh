@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Clear on the real program: after Clear and OK the screen shows the picture as it was
+# opened. Then the options path: with the paintbrush chosen, confirming the options and
+# opening a picture leaves the crayon as the one tool button that looks pressed.
+set -u
+here=$(dirname "$0")
+. "$here/lib.sh"
+program_dir=$1
+out=$(dirname "$program_dir")
+trap e2e_stop EXIT
+fail() { echo "FAIL: $*" >&2; e2e_shot "$out/e2e-clear-failed.png"; exit 1; }
+
+# Crops the screen to WxH+X+Y into the file $2.
+crop() {
+  e2e_shot "$work/screen.png"
+  /usr/bin/convert "$work/screen.png" -crop "$1" +repage "$2"
+}
+differ() { /usr/bin/compare -metric AE "$1" "$2" null: 2>&1; }
+# Polls up to 20 s until the screen's crop $1 equals the picture $2.
+wait_same() {
+  for _ in $(seq 100); do
+    crop "$1" "$work/now.png"
+    [ "$(differ "$work/now.png" "$2")" = 0 ] && return 0
+    sleep 0.2
+  done
+  echo "$(differ "$work/now.png" "$2") pixels differ" >&2
+  return 1
+}
+wait_gone() {
+  for _ in $(seq 200); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+e2e_start "$program_dir" || exit 1
+printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
+e2e_launch
+e2e_open_first_picture || fail "could not open a picture"
+xdotool mousemove 1000 740
+
+first=$(ls "$work/books" | sort -f | head -1)
+picture=$(ls "$work/books/$first" | sort -f | head -1)
+read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
+left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+canvas="${pw}x${ph}+${left}+${top}"
+tools="357x92+375+6" # the four tool buttons, right of the 375 pixels of command buttons
+crop "$canvas" "$work/opened.png"
+crop "$tools" "$work/tools.png"
+
+# (a) A stroke, then Clear (the second command button) and OK.
+xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
+for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
+xdotool mouseup 1
+xdotool mousemove 1000 740
+for _ in $(seq 100); do
+  crop "$canvas" "$work/now.png"
+  [ "$(differ "$work/now.png" "$work/opened.png")" != 0 ] && break
+  sleep 0.2
+done
+[ "$(differ "$work/now.png" "$work/opened.png")" != 0 ] || fail "the stroke did not show"
+xdotool mousemove 131 60 click 1
+e2e_message_ok || fail "no clear confirmation"
+wait_gone "Message" || fail "the clear confirmation stayed"
+xdotool mousemove 1000 740
+wait_same "$canvas" "$work/opened.png" || fail "after Clear the canvas does not show the picture as opened"
+
+# (b) The paintbrush, then Options with the password, Okay, and the picture opened again.
+xdotool mousemove 513 60 click 1
+xdotool mousemove 86 9 click 1
+e2e_message_ok || fail "no password question"
+sleep 0.5
+xdotool type secret
+xdotool key Return
+options=$(e2e_wait_window "Options") || fail "no options window"
+eval "$(xdotool getwindowgeometry --shell "$options")"
+xdotool mousemove $((X + 308)) $((Y + 272)) click 1
+wait_gone "Options" || fail "the options window stayed"
+xdotool mousemove 39 60 click 1
+chooser=$(e2e_wait_window "Open") || fail "no chooser"
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+xdotool mousemove $((X + 60)) $((Y + 60)) click 1
+wait_gone "Open" || fail "the chooser stayed"
+xdotool mousemove 1000 740
+wait_same "$tools" "$work/tools.png" || fail "the tool buttons do not show the crayon alone pressed"
+e2e_shot "$out/e2e-clear.png"
+echo "clear: 2 passed, 0 failed"

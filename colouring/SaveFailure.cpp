@@ -1,29 +1,30 @@
 #include "SaveFailure.h"
 
+#include "WriteError.h"
+
 #include <QDir>
 
 #include <cerrno>
 
 QString SaveFailureCause(const SaveFailure& failure) {
-    switch (failure.SystemError) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: // the size the system allows this program is used up
+    // A file where the copy's folder should be stops the folder from being made.
+    const vb::WriteError what = failure.SystemError == EEXIST
+                                    ? vb::WriteError::FolderNotWritable
+                                    : vb::ClassifyWriteError(failure.SystemError);
+    switch (what) {
+    case vb::WriteError::DiskFull:
         return QStringLiteral("The disk is full.");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ENOTDIR:
-    case EEXIST: {
+    case vb::WriteError::FolderNotWritable: {
         QString folder = QDir::toNativeSeparators(failure.Folder);
         while (folder.size() > 1 && folder.endsWith(QDir::separator())) folder.chop(1);
         return QStringLiteral("The folder '%1' cannot be written to.").arg(folder);
     }
-    case ENAMETOOLONG:
+    case vb::WriteError::NameTooLong:
         return QStringLiteral("The file name is too long for the folder.");
-    default:
-        return QStringLiteral("The file could not be written.");
+    case vb::WriteError::Other:
+        break;
     }
+    return QStringLiteral("The file could not be written.");
 }
 
 QString SaveFailureMessage(const SaveFailure& failure, AfterFailedSave after) {

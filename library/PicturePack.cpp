@@ -4,6 +4,7 @@
 #include "PictureCheck.h"
 #include "SaveFile.h"
 #include "VbError.h"
+#include "WriteError.h"
 #include "cNDib.h"
 
 #include <QDir>
@@ -63,20 +64,12 @@ bool TooLarge(const QByteArray& piece) {
 Result Failed(Outcome kind, int error = 0) {
     Result r;
     r.Kind = kind;
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: // over the size a file may have here: full all the same
-        r.Cause = WriteFailure::DiskFull;
-        break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ENOTDIR:
-    case ENOENT:
+    // A books folder that has gone missing cannot take the pictures either.
+    const vb::WriteError what =
+        error == ENOENT ? vb::WriteError::FolderNotWritable : vb::ClassifyWriteError(error);
+    if (what == vb::WriteError::DiskFull) r.Cause = WriteFailure::DiskFull;
+    if (what == vb::WriteError::FolderNotWritable)
         r.Cause = WriteFailure::FolderNotWritable;
-        break;
-    }
     return r;
 }
 

@@ -22,8 +22,7 @@ start_and_colour() {
   e2e_start "$program_dir" || exit 1
   openbox --sm-disable >/dev/null 2>&1 &
   wm_pid=$!
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-  wmctrl -m >/dev/null 2>&1 || fail "no window manager"
+  e2e_poll eval 'wmctrl -m >/dev/null 2>&1' || fail "no window manager"
   printf 'secret\r\n %s \r\n 0 \r\n 0 \r\n4\r\n' "$1" >"$work/Settings.txt"
   e2e_launch
   main=$(e2e_wait_window "The Tintavale") || fail "no colouring window"
@@ -37,7 +36,8 @@ start_and_colour() {
   xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
   for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
   xdotool mouseup 1
-  sleep 0.5
+  # The stroke's last point is drawn.
+  e2e_wait_pixel $((left + 68)) $((top + 32)) dark || fail "the stroke did not show"
   copy="$work/colored pictures/$first/${picture%???}jpg"
 }
 
@@ -50,6 +50,7 @@ canvas_shot() {
 start_and_colour 0
 canvas_shot "$work/before.png"
 wmctrl -i -c "$(printf '0x%x' "$main")"
+# Nothing to see when the request is refused: give it time to do harm.
 sleep 2
 kill -0 "$app_pid" 2>/dev/null || fail "locked: the close request ended the program"
 xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 && fail "locked: a message showed"
@@ -65,8 +66,7 @@ stop
 # Quitting free: the coloured copy, then the end.
 start_and_colour 1
 wmctrl -i -c "$(printf '0x%x' "$main")"
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "free: the program still runs after the close request"
+e2e_wait_ended || fail "free: the program still runs after the close request"
 [ -f "$copy" ] || fail "free: no coloured copy at $copy"
 grey=$(/usr/bin/convert "$copy" -format "%[fx:int(255*p{44,26}.intensity)]" info:)
 [ "$grey" -lt 128 ] || fail "free: the stroke is not in the coloured copy (grey $grey)"

@@ -24,7 +24,8 @@ left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
 xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
 for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
 xdotool mouseup 1
-sleep 0.5
+# The stroke's last point is drawn.
+e2e_wait_pixel $((left + 68)) $((top + 32)) dark || fail "the stroke did not show"
 e2e_shot "$(dirname "$program_dir")/e2e-colouring.png"
 
 e2e_quit || fail "the program did not end through quitting"

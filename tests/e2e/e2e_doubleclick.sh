@@ -41,7 +41,8 @@ xdotool mousemove $((left + 148)) $((top + 200)) click 1 \
   mousemove $((left + 152)) $((top + 200)) mousedown 1
 for s in $(seq 1 12); do xdotool mousemove $((left + 152 + s * 5)) $((top + 200 + s * 3)); done
 xdotool mouseup 1
-sleep 0.5
+# The drag's last point is drawn (if the drag paints at all).
+e2e_wait_pixel $((left + 212)) $((top + 236)) dark
 canvas "$work/stroke.png" || fail "no screenshot"
 cp "$work/stroke.png" "$(dirname "$program_dir")/e2e-doubleclick.png"
 
@@ -50,7 +51,7 @@ door=$(grey "$work/stroke.png" 187 221)
 
 # Undo, the third command button.
 xdotool mousemove 225 50 click 1
-sleep 0.5
+e2e_wait_pixel $((left + 212)) $((top + 236)) light
 canvas "$work/undone.png" || fail "no screenshot"
 /usr/bin/convert "$art" -crop 97x177+152+102 +repage "$work/door-art.png"
 /usr/bin/convert "$work/undone.png" -crop 97x177+152+102 +repage "$work/door-undone.png"

@@ -13,12 +13,6 @@ fail() { echo "FAIL: $*" >&2; e2e_shot "$shots/e2e-import-failed.png"; exit 1; }
 # Number of windows on the screen, to see a new one come (the file dialog has no title).
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
 
-# Clicks at (x, y) inside the window with this id.
-click_in() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove $((X + $2)) $((Y + $3)) click 1
-}
-
 e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 /usr/bin/convert -size 8x8 xc:white "$work/cow.gif"
@@ -27,29 +21,23 @@ books_before=$(ls -A "$work/books")
 
 e2e_launch
 chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
-sleep 1
-click_in "$chooser" 56 480 # "more pictures"
-message=$(e2e_wait_window "Message") || fail "no password request"
-sleep 0.5
-click_in "$message" 316 132 # OK shows the password row
-sleep 0.5
-xdotool type --delay 50 secret
-xdotool key Return
+e2e_click_in "$chooser" 56 480 || fail "no \"more pictures\"" # the button
+e2e_enter_password secret || fail "no password request"
 importer=$(e2e_wait_window "Add pictures") || fail "no importer after the password"
-sleep 0.5
-before=$(visible_windows)
-click_in "$importer" 46 200 # "Add pictures (from a saved .tvp file)"
-for _ in $(seq 100); do [ "$(visible_windows)" -gt "$before" ] && break; sleep 0.1; done
-[ "$(visible_windows)" -gt "$before" ] || fail "no file dialog"
-sleep 0.5
+before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
+e2e_click_in "$importer" 46 200 || fail "no importer button" # "Add pictures (from a saved .tvp file)"
+e2e_poll eval '[ "$(visible_windows)" -gt "$(wc -l <<<"$before")" ]' || fail "no file dialog"
+dialog=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -1)
+e2e_wait_focus "$dialog" || fail "the file dialog has not the keyboard"
 xdotool type --delay 20 "$work/farm.tvp"
 xdotool key Return
 result=$(e2e_wait_window "Message") || fail "no message after the pack was chosen"
-sleep 0.5
-e2e_shot "$shots/e2e-import-damaged.png"
-click_in "$result" 379 152 # Continue
-sleep 1
+eval "$(xdotool getwindowgeometry --shell "$result")"
+e2e_wait_drawn "$X" "$Y" "$WIDTH" "$HEIGHT" && e2e_shot "$shots/e2e-import-damaged.png"
+e2e_click_in "$result" 379 152 || fail "no Continue" # the button
+e2e_wait_gone "Message" || fail "the message stayed after Continue"
 # The damaged-file path keeps the importer open; a success would have closed it.
+e2e_wait_still 0 0 1024 768
 xdotool search --onlyvisible --name "^Add pictures\$" >/dev/null || fail "the importer closed: the pack was taken as sound"
 [ "$(ls -A "$work/books")" = "$books_before" ] || fail "the books folder changed: $(ls -A "$work/books")"
 
@@ -61,8 +49,10 @@ kill -9 "$app_pid"
 wait "$app_pid" 2>/dev/null
 
 e2e_launch
-e2e_wait_window "Open" >/dev/null || fail "no chooser after the restart"
-sleep 2
+chooser=$(e2e_wait_window "Open") || fail "no chooser after the restart"
+# Start-up's last step: the chooser's sheet drawn.
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+e2e_wait_drawn $((X + 8)) $((Y + 8)) 120 120 || fail "the chooser shows no pictures"
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after the restart"
 [ -e "$work/books/.tv-import-Ab3dE9" ] && fail "the staging folder was not cleared"
 [ -e "$work/.Settings.txt.tv-save-x1Y2z3" ] && fail "the settings leftover was not cleared"

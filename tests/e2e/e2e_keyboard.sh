@@ -22,22 +22,19 @@ printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 
 xev -geometry 200x100+800+600 >"$work/xev.log" 2>&1 &
 xev_pid=$!
-xev_window=
-for _ in $(seq 100); do
-  xev_window=$(xdotool search --name '^Event Tester$' 2>/dev/null | head -1)
-  [ -n "$xev_window" ] && break
-  sleep 0.1
-done
-[ -n "$xev_window" ] || { echo "xev did not show its window" >&2; exit 1; }
+e2e_poll eval 'xdotool search --onlyvisible --name "^Event Tester\$" >/dev/null 2>&1' ||
+  { echo "xev did not show its window" >&2; exit 1; }
+xev_window=$(xdotool search --onlyvisible --name '^Event Tester$' | head -1)
 
-# Types at xev and prints how many key presses it heard.
+# Types at xev and prints how many key presses it heard. A change of its title, asked for
+# after the keys, reaches it whoever holds the keyboard: once xev has told of that change
+# it has told of every key that came to it.
 presses_heard() {
   : >"$work/xev.log"
-  xdotool windowfocus "$xev_window"
-  sleep 0.2
-  xdotool key "$@"
-  sleep 0.5
-  grep -c '^KeyPress' "$work/xev.log"
+  xdotool windowfocus --sync "$xev_window"
+  xdotool key "$@" set_window --name "Event Tester" "$xev_window"
+  e2e_poll grep -aq '^PropertyNotify' "$work/xev.log" || { echo "xev hears nothing" >&2; return 1; }
+  grep -ac '^KeyPress' "$work/xev.log"
 }
 
 heard=$(presses_heard a)
@@ -47,12 +44,15 @@ check "xev hears nothing even without the program, the check would prove nothing
 
 e2e_launch
 if e2e_wait_window "The Tintavale" >/dev/null; then
-  # The lock holds the keyboard once the window can be held; give it a moment.
-  sleep 1
+  # The lock holds the keyboard once the window can be held: until a key no longer
+  # reaches xev.
+  e2e_poll eval '[ "$(presses_heard a)" = 0 ]'
   heard=$(presses_heard a ctrl+a alt+F4 super Super_R Menu alt+Tab shift+b F1)
   echo "while the program runs: xev heard $heard key presses"
   [ "$heard" = 0 ]
   check "another program got keys while the program ran" $?
+  # Whatever Alt+F4 would have closed has gone once the screen is still.
+  e2e_wait_still 0 103 1024 665
   kill -0 "$app_pid" 2>/dev/null
   check "the program ended after Alt+F4" $?
   e2e_wait_window "The Tintavale" >/dev/null
@@ -66,6 +66,8 @@ fi
 kill "$app_pid" 2>/dev/null
 wait "$app_pid" 2>/dev/null
 app_pid=
+# The server lets go of the keyboard once it has seen the program go.
+e2e_poll eval '[ "$(presses_heard a)" -ge 1 ]'
 heard=$(presses_heard a)
 echo "after the program: xev heard $heard key presses"
 [ "$heard" -ge 1 ]

@@ -27,25 +27,27 @@ e2e_open_first_picture || fail "could not open a picture"
 
 # About (the fourth function button, behind the password), then Help.
 xdotool mousemove 72 10 click 1
-e2e_message_ok || fail "no password request"
-sleep 0.5
-xdotool type --delay 20 secret
-xdotool key Return
-sleep 1
-# The About box is centred: 590 x 458 pixels; Help lies at 64, 432 inside it.
-xdotool mousemove $(((1024 - 590) / 2 + 64 + 12)) $(((768 - 458) / 2 + 432 + 8)) click 1
+e2e_enter_password secret || fail "no password request"
+e2e_wait_gone "Message" || fail "the password was refused"
+# The About box: untitled, 590 x 458 pixels, centred; Help lies at 64, 432 inside it.
+about_box() {
+  local id
+  for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+    xdotool getwindowgeometry --shell "$id" | grep -qzE "X=$(((1024 - 590) / 2)).Y=$(((768 - 458) / 2)).WIDTH=590.HEIGHT=458" &&
+      { echo "$id"; return 0; }
+  done
+  return 1
+}
+about=$(e2e_poll about_box) || fail "no About box of 590 x 458 at the centre"
+e2e_click_in "$about" $((64 + 12)) $((432 + 8)) || fail "the About box is covered"
 help=$(e2e_wait_window "Welcome to The Tintavale") || fail "Help opened no page"
-sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$help")"
+e2e_wait_drawn "$X" "$Y" "$WIDTH" "$HEIGHT" || fail "the help window shows nothing"
 xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 && fail "a message showed"
 e2e_shot "$out/e2e-run-help.png"
 
 # Without a window manager, Escape closes the help window.
 xdotool windowfocus "$help" 2>/dev/null
 xdotool key Escape
-for _ in $(seq 30); do
-  xdotool search --onlyvisible --name "^Welcome to The Tintavale\$" >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name "^Welcome to The Tintavale\$" >/dev/null 2>&1 &&
-  fail "Escape left the help window open"
+e2e_wait_gone "Welcome to The Tintavale" || fail "Escape left the help window open"
 echo "run: 1 passed, 0 failed"

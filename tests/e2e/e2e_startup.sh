@@ -13,10 +13,12 @@ e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 e2e_launch
 if id=$(e2e_wait_window "The Tintavale"); then
-  sleep 1
-  geometry=$(xdotool getwindowgeometry "$id")
+  # The window may take its full size only after it shows.
+  covers() { geometry=$(xdotool getwindowgeometry "$id") &&
+    grep -q "Position: 0,0" <<<"$geometry" && grep -q "Geometry: 1024x768" <<<"$geometry"; }
+  e2e_poll covers
   echo "$geometry"
-  if ! grep -q "Position: 0,0" <<<"$geometry" || ! grep -q "Geometry: 1024x768" <<<"$geometry"; then
+  if ! covers; then
     echo "FAIL: the colouring window does not cover the 1024 x 768 screen" >&2
     fail=1
   fi
@@ -30,8 +32,9 @@ e2e_stop
 e2e_start "$program_dir" || exit 1
 rm -f "$work/Settings.txt"
 e2e_launch
-if e2e_wait_window "Form1" >/dev/null; then
-  sleep 0.5
+if first_run=$(e2e_wait_window "Form1"); then
+  eval "$(xdotool getwindowgeometry --shell "$first_run")"
+  e2e_wait_drawn "$X" "$Y" "$WIDTH" "$HEIGHT"
   e2e_shot "$(dirname "$program_dir")/e2e-firstrun.png"
 else
   fail=1

@@ -16,24 +16,13 @@ crop() {
   /usr/bin/convert "$work/screen.png" -crop "$1" +repage "$2"
 }
 differ() { /usr/bin/compare -metric AE "$1" "$2" null: 2>&1; }
-# Polls up to 20 s until the screen's crop $1 equals the picture $2.
+# Waits until the screen's crop $1 equals the picture $2.
 wait_same() {
-  for _ in $(seq 100); do
-    crop "$1" "$work/now.png"
-    [ "$(differ "$work/now.png" "$2")" = 0 ] && return 0
-    sleep 0.2
-  done
-  echo "$(differ "$work/now.png" "$2") pixels differ" >&2
+  local crop=$1 picture=$2
+  e2e_poll eval 'crop "$crop" "$work/now.png"; [ "$(differ "$work/now.png" "$picture")" = 0 ]' && return 0
+  echo "$(differ "$work/now.png" "$picture") pixels differ" >&2
   return 1
 }
-wait_gone() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 e2e_launch
@@ -54,35 +43,29 @@ xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
 for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
 xdotool mouseup 1
 xdotool mousemove 1000 740
-for _ in $(seq 100); do
-  crop "$canvas" "$work/now.png"
-  [ "$(differ "$work/now.png" "$work/opened.png")" != 0 ] && break
-  sleep 0.2
-done
-[ "$(differ "$work/now.png" "$work/opened.png")" != 0 ] || fail "the stroke did not show"
+e2e_poll eval 'crop "$canvas" "$work/now.png"; [ "$(differ "$work/now.png" "$work/opened.png")" != 0 ]' ||
+  fail "the stroke did not show"
 xdotool mousemove 131 60 click 1
 e2e_message_ok || fail "no clear confirmation"
-wait_gone "Message" || fail "the clear confirmation stayed"
+e2e_wait_gone "Message" || fail "the clear confirmation stayed"
 xdotool mousemove 1000 740
 wait_same "$canvas" "$work/opened.png" || fail "after Clear the canvas does not show the picture as opened"
 
 # (b) The paintbrush, then Options with the password, Okay, and the picture opened again.
 xdotool mousemove 513 60 click 1
+e2e_poll eval 'crop "$tools" "$work/now.png"; [ "$(differ "$work/now.png" "$work/tools.png")" != 0 ]' ||
+  fail "the paintbrush did not show pressed"
 xdotool mousemove 86 9 click 1
-e2e_message_ok || fail "no password question"
-sleep 0.5
-xdotool type secret
-xdotool key Return
+e2e_enter_password secret || fail "no password question"
 options=$(e2e_wait_window "Options") || fail "no options window"
-eval "$(xdotool getwindowgeometry --shell "$options")"
-xdotool mousemove $((X + 308)) $((Y + 272)) click 1
-wait_gone "Options" || fail "the options window stayed"
+e2e_click_in "$options" 308 272 || fail "no Okay" # the button
+e2e_wait_gone "Options" || fail "the options window stayed"
 xdotool mousemove 39 60 click 1
 chooser=$(e2e_wait_window "Open") || fail "no chooser"
-sleep 1
 eval "$(xdotool getwindowgeometry --shell "$chooser")"
-xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-wait_gone "Open" || fail "the chooser stayed"
+e2e_wait_drawn $((X + 8)) $((Y + 8)) 120 120 || fail "the chooser shows no pictures"
+e2e_click_in "$chooser" 60 60 || fail "the chooser is not on top"
+e2e_wait_gone "Open" || fail "the chooser stayed"
 xdotool mousemove 1000 740
 wait_same "$tools" "$work/tools.png" || fail "the tool buttons do not show the crayon alone pressed"
 e2e_shot "$out/e2e-clear.png"

@@ -167,12 +167,10 @@ session() {
   chooser=$(e2e_wait_window "Open") || fail "no picture chooser"
   wait_silence
   eval "$(xdotool getwindowgeometry --shell "$chooser")"
+  e2e_wait_drawn $((X + 8)) $((Y + 8)) 120 120 || fail "the chooser shows no pictures"
   opened_at=$(mark)
-  xdotool mousemove $((X + 60)) $((Y + 60)) click 1
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^Open\$" >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  e2e_click_in "$chooser" 60 60 || fail "the chooser is not on top"
+  e2e_wait_gone "Open" || fail "the chooser stayed"
   xdotool search --onlyvisible --name "^Message\$" >/dev/null 2>&1 &&
     fail "a message came up: $(cat "$work/stdout.log")"
   # On the slow setting bubbles rise into view within seconds, and none can reach the top

@@ -10,9 +10,9 @@
 
 class QIODevice;
 
-// What a GIF's header tells of decoding its first image: the canvas it is decoded onto
-// (the logical screen, grown to hold the image, which may lie partly outside it or have
-// a screen of nothing), and whether the image has a see-through colour or is to be
+// What a GIF's header tells of decoding its first image: the most that the canvas it is
+// decoded onto can be (the logical screen, grown to hold the image, which may lie partly
+// outside it or on a screen of nothing), and whether the image has a see-through colour or is to be
 // restored after showing, either of which costs a second full-size image. Canvas is
 // invalid when the header is not a GIF's or ends before the first image.
 struct GifFirstImage {

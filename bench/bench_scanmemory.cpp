@@ -25,7 +25,8 @@ double statusMB(const char* field) {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (QByteArray line; !(line = status.readLine()).isEmpty();)
-        if (line.startsWith(field)) return line.mid(qstrlen(field)).trimmed().split(' ')[0].toDouble() / 1024;
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ')[0].toDouble() / 1024;
     return -1;
 }
 
@@ -37,12 +38,15 @@ bool writeRingsGif(const QString& path) {
     QByteArray head("GIF89a");
     const auto le16 = [&](int v) { head += char(v & 0xFF), head += char(v >> 8); };
     le16(Side), le16(Side);
-    head += QByteArray::fromHex("810000" "000000ffffff000000000000"); // black, white
+    head += QByteArray::fromHex("810000"
+                                "000000ffffff000000000000"); // black, white
     head += QByteArray::fromHex("2c00000000");
     le16(Side), le16(Side);
     head += QByteArray::fromHex("0002");
     f.write(head);
-    struct Ring { double x, y, r; };
+    struct Ring {
+        double x, y, r;
+    };
     const Ring rings[] = {{2800, 2800, 2300}, {1500, 1500, 600}, {4000, 4200, 700}};
     QByteArray data, block;
     uint32_t bits = 0, count = 0;
@@ -54,8 +58,7 @@ bool writeRingsGif(const QString& path) {
     for (int y = 0; y < Side; ++y) {
         for (int x = 0; x < Side; ++x, ++i) {
             bool black = false;
-            for (const Ring& r : rings)
-                black |= std::abs(std::hypot(x - r.x, y - r.y) - r.r) < 4;
+            for (const Ring& r : rings) black |= std::abs(std::hypot(x - r.x, y - r.y) - r.r) < 4;
             if (i % 2 == 0) code(4);
             code(black ? 0 : 1);
         }
@@ -83,7 +86,8 @@ const QTemporaryDir* hugeLibrary() {
     const QString art = dir->filePath(QStringLiteral("rings.gif"));
     if (!QDir().mkpath(book) || !writeRingsGif(art)) return nullptr;
     for (int k = 0; k < Pictures; ++k)
-        if (!QFile::link(art, book + QStringLiteral("/page %1.gif").arg(k, 2, 10, QLatin1Char('0'))))
+        if (!QFile::link(art,
+                         book + QStringLiteral("/page %1.gif").arg(k, 2, 10, QLatin1Char('0'))))
             return nullptr;
     return dir.get();
 }

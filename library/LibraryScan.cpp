@@ -181,10 +181,9 @@ Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
     return {small.image().copy(drawn), box - parity + drawn.topLeft()};
 }
 
-ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor,
-                               qint64 budget)
-    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()),
-      budget_(budget), unfinished_(jobs_.size()) {
+ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor, qint64 budget)
+    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()), budget_(budget),
+      unfinished_(jobs_.size()) {
     // The shared pool: it has a thread for each CPU this process may use (its affinity), and
     // the image calls of its threads shrink and convert on the calling thread instead of
     // handing parts to the pool and waiting. Below the usual priority, so that whatever

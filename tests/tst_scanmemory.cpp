@@ -31,7 +31,8 @@ QByteArray gif(const GifShape& s) {
     QByteArray g("GIF89a");
     const auto le16 = [&](int v) { g += char(v & 0xFF), g += char(v >> 8); };
     le16(s.Screen.width()), le16(s.Screen.height());
-    g += QByteArray::fromHex("810000" "000000ffffffc02020000000");
+    g += QByteArray::fromHex("810000"
+                             "000000ffffffc02020000000");
     if (s.Comment) g += QByteArray::fromHex("21fe0568656c6c6f00"); // "hello"
     g += QByteArray::fromHex("21f904");
     g += char((s.Disposal << 2) | (s.SeeThrough ? 1 : 0));
@@ -91,16 +92,19 @@ private slots:
         QTest::addColumn<QSize>("canvas");
         QTest::addColumn<bool>("second");
         QTest::addColumn<QSize>("decoded"); // when smaller than the canvas
-        QTest::newRow("frame fills the screen") << GifShape{{30, 20}, {0, 0, 30, 20}} << QSize(30, 20) << false << QSize();
+        QTest::newRow("frame fills the screen")
+            << GifShape{{30, 20}, {0, 0, 30, 20}} << QSize(30, 20) << false << QSize();
         QTest::newRow("one pixel on a large screen")
             << GifShape{{5600, 5600}, {0, 0, 1, 1}} << QSize(5600, 5600) << false << QSize();
         QTest::newRow("frame past an empty screen")
             << GifShape{{0, 0}, {40, 30, 2, 3}} << QSize(42, 33) << false << QSize();
         QTest::newRow("frame past the screen's edge")
             << GifShape{{20, 20}, {15, 0, 10, 30}} << QSize(25, 30) << false << QSize(20, 20);
-        QTest::newRow("see-through") << GifShape{{30, 20}, {0, 0, 30, 20}, true} << QSize(30, 20) << true << QSize();
+        QTest::newRow("see-through")
+            << GifShape{{30, 20}, {0, 0, 30, 20}, true} << QSize(30, 20) << true << QSize();
         QTest::newRow("restored after showing, behind a comment")
-            << GifShape{{30, 20}, {0, 0, 30, 20}, false, 3, true} << QSize(30, 20) << true << QSize();
+            << GifShape{{30, 20}, {0, 0, 30, 20}, false, 3, true} << QSize(30, 20) << true
+            << QSize();
         QTest::newRow("restored to the background")
             << GifShape{{30, 20}, {0, 0, 30, 20}, false, 2} << QSize(30, 20) << false << QSize();
     }
@@ -142,14 +146,16 @@ private slots:
         const auto g = [](const GifShape& s) { return gif(s); };
         QTest::newRow("BMP") << "a.bmp" << QByteArray() << QSize(30, 20) << qint64(30 * 20 * 8);
         QTest::newRow("JPEG") << "a.jpg" << QByteArray() << QSize(31, 7) << qint64(31 * 7 * 8);
-        QTest::newRow("BMP named .gif") << "b.gif" << QByteArray() << QSize(9, 9) << qint64(9 * 9 * 8);
-        QTest::newRow("opaque GIF") << "a.gif" << g({{30, 20}, {0, 0, 30, 20}}) << QSize()
-                                    << qint64(30 * 20 * 4);
-        QTest::newRow("see-through GIF") << "t.gif" << g({{30, 20}, {0, 0, 30, 20}, true})
-                                         << QSize() << qint64(30 * 20 * 8);
+        QTest::newRow("BMP named .gif")
+            << "b.gif" << QByteArray() << QSize(9, 9) << qint64(9 * 9 * 8);
+        QTest::newRow("opaque GIF")
+            << "a.gif" << g({{30, 20}, {0, 0, 30, 20}}) << QSize() << qint64(30 * 20 * 4);
+        QTest::newRow("see-through GIF")
+            << "t.gif" << g({{30, 20}, {0, 0, 30, 20}, true}) << QSize() << qint64(30 * 20 * 8);
         QTest::newRow("GIF of one pixel on a large screen")
             << "c.gif" << g({{5600, 5600}, {0, 0, 1, 1}}) << QSize() << qint64(5600) * 5600 * 4;
-        QTest::newRow("damaged GIF") << "d.gif" << QByteArray("GIF89a damaged") << QSize() << qint64(-1);
+        QTest::newRow("damaged GIF")
+            << "d.gif" << QByteArray("GIF89a damaged") << QSize() << qint64(-1);
         QTest::newRow("no picture") << "e.bmp" << QByteArray("hello") << QSize() << qint64(-1);
     }
     void loadingCost() {
@@ -184,7 +190,7 @@ private slots:
             if (name == "see-through.gif")
                 QVERIFY(write(path, gif({{1201, 803}, {0, 0, 1201, 803}, true})));
             else
-                QVERIFY(lineArt(name == "huge.jpg" ? QSize(5600, 5600)
+                QVERIFY(lineArt(name == "huge.jpg"   ? QSize(5600, 5600)
                                 : name == "wide.bmp" ? QSize(3001, 1999)
                                                      : QSize(13, 1000))
                             .save(path));

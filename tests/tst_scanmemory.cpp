@@ -2,6 +2,7 @@
 // thumbnails fitted straight from the loading stage, and the peak of a whole scan of huge
 // pictures, measured by the kernel in a process of its own.
 
+#include "GifSupport.h"
 #include "LibraryScan.h"
 #include "TestSupport.h"
 #include "cNDib.h"
@@ -13,52 +14,10 @@
 #include <QtTest>
 
 using namespace vb;
+using testing::gif;
+using testing::GifShape;
 
 namespace {
-
-struct GifShape {
-    QSize Screen;
-    QRect Frame;
-    bool SeeThrough = false;
-    int Disposal = 0;
-    bool Comment = false; // an extension before the control block
-};
-
-// A GIF of 4 colours (black, white, red, and one more that is see-through when asked), its
-// first image in the pattern (x + y) % 4. A clear code before every two pixels keeps each
-// code 3 bits wide.
-QByteArray gif(const GifShape& s) {
-    QByteArray g("GIF89a");
-    const auto le16 = [&](int v) { g += char(v & 0xFF), g += char(v >> 8); };
-    le16(s.Screen.width()), le16(s.Screen.height());
-    g += QByteArray::fromHex("810000"
-                             "000000ffffffc02020000000");
-    if (s.Comment) g += QByteArray::fromHex("21fe0568656c6c6f00"); // "hello"
-    g += QByteArray::fromHex("21f904");
-    g += char((s.Disposal << 2) | (s.SeeThrough ? 1 : 0));
-    g += QByteArray::fromHex("00000300");
-    g += char(0x2C);
-    le16(s.Frame.x()), le16(s.Frame.y()), le16(s.Frame.width()), le16(s.Frame.height());
-    g += QByteArray::fromHex("0002");
-    QByteArray data;
-    uint32_t bits = 0, count = 0;
-    const auto code = [&](uint32_t c) {
-        bits |= c << count, count += 3;
-        for (; count >= 8; count -= 8, bits >>= 8) data += char(bits & 0xFF);
-    };
-    const int w = s.Frame.width();
-    for (int i = 0; i < w * s.Frame.height(); ++i) {
-        if (i % 2 == 0) code(4);
-        code(uint32_t((i % w + i / w) % 4));
-    }
-    code(5);
-    if (count) data += char(bits & 0xFF);
-    for (qsizetype i = 0; i < data.size(); i += 255) {
-        const QByteArray block = data.mid(i, 255);
-        g += char(block.size()) + block;
-    }
-    return g + QByteArray::fromHex("003b");
-}
 
 bool write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -81,7 +40,7 @@ const char* PeakFolder = "TV_SCAN_PEAK_FOLDER";
 
 } // namespace
 
-Q_DECLARE_METATYPE(GifShape)
+Q_DECLARE_METATYPE(testing::GifShape)
 
 class TestScanMemory : public QObject {
     Q_OBJECT

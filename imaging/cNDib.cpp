@@ -66,7 +66,13 @@ void cNDib::Set_dib(PictureHost& picture, bool Resize) {
 
 void cNDib::Set_dib_Fit(HDC hdc, int32_t dX, int32_t dy, int32_t dWidth, int32_t dHeight) {
     requireFilled();
-    const double W = w(), H = h();
+    Fit(hdc, Bits.data(), Header, dX, dy, dWidth, dHeight);
+}
+
+void cNDib::Fit(HDC hdc, const uint8_t* bits, const BITMAPINFOHEADER& header, int32_t dX,
+                int32_t dy, int32_t dWidth, int32_t dHeight) {
+    const int32_t w = header.biWidth, h = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    const double W = w, H = h;
     int32_t DestX, DestY, DestWidth, DestHeight;
     if (W <= H) {
         DestHeight = dHeight;
@@ -79,7 +85,12 @@ void cNDib::Set_dib_Fit(HDC hdc, int32_t dX, int32_t dy, int32_t dWidth, int32_t
         DestX = dX;
         DestY = CLng(dHeight / 2.0 + dy - DestHeight / 2.0);
     }
-    Stretch_dib_area(DestX, DestY, 0, 0, w(), h(), DestWidth, DestHeight, hdc);
+    // The whole bitmap, smoothly (what Stretch_dib_area does for a source of w x h at 0, 0).
+    const int32_t oldMode = GetStretchBltMode(hdc);
+    SetStretchBltMode(hdc, HALFTONE);
+    StretchDIBits(hdc, DestX, DestY, DestWidth, DestHeight, 0, 0, w, h, bits, header,
+                  DIB_RGB_COLORS, SRCCOPY);
+    SetStretchBltMode(hdc, oldMode);
 }
 
 void cNDib::Stretch_dib_area(int32_t DestX, int32_t DestY, int32_t SourceX, int32_t SourceY,

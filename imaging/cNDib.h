@@ -22,6 +22,10 @@ public:
     bool Make_From_Picture(vb::PictureHost& picture);
     void Set_dib(vb::PictureHost& picture, bool Resize = false);
     void Set_dib_Fit(vb::HDC hdc, int32_t dX, int32_t dy, int32_t dWidth, int32_t dHeight);
+    // What Set_dib_Fit draws, for a top-down 32-bit bitmap held elsewhere (rows of 4 * W
+    // bytes), so that a picture already in memory needs no copy in a buffer to be fitted.
+    static void Fit(vb::HDC hdc, const uint8_t* bits, const vb::BITMAPINFOHEADER& header,
+                    int32_t dX, int32_t dy, int32_t dWidth, int32_t dHeight);
     void Stretch_dib_area(int32_t DestX, int32_t DestY, int32_t SourceX, int32_t SourceY,
                           int32_t SourceWidth, int32_t SourceHeight, int32_t DestWidth,
                           int32_t DestHeight, vb::HDC hdc);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QScopeGuard>
 #include <QThreadPool>
 #include <algorithm>
 
@@ -156,22 +157,32 @@ void LoadIntoBuffer(const QString& source, int32_t stageColor, cNDib& buffer) {
 }
 
 Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box) {
-    // One buffer for each thread, refilled in place from picture to picture.
-    static thread_local cNDib buffer;
-    LoadIntoBuffer(source, stageColor, buffer);
+    Stage stage(vb::LoadPicture(source), stageColor);
+    // The stage's pixels are, byte for byte, what Make_From_Picture would copy into a
+    // buffer, so they are fitted where they are: a huge picture is held once, not twice.
+    const QImage& staged = stage.hDC()->image();
+    if (staged.isNull() || staged.width() <= 0 || staged.height() <= 0)
+        vb::Raise(vb::ErrInvalidPicture);
+    vb::BITMAPINFOHEADER header{};
+    header.biSize = 40;
+    header.biWidth = staged.width();
+    header.biHeight = -staged.height();
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = vb::BI_RGB;
     // Drawn on a small image of its own, moved from the sheet by an even amount: the fit
     // rounds halves to even, so only the box's parity shapes where the picture lands.
     const QPoint parity(box.x() & 1, box.y() & 1);
     vb::DeviceContext small(QImage(101, 101, QImage::Format_RGB32));
     small.takeDirty();
-    buffer.Set_dib_Fit(&small, parity.x(), parity.y(), 100, 100);
+    cNDib::Fit(&small, staged.constBits(), header, parity.x(), parity.y(), 100, 100);
     const QRect drawn = small.takeDirty();
     if (drawn.isEmpty()) return {};
     return {small.image().copy(drawn), box - parity + drawn.topLeft()};
 }
 
-ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor)
-    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()),
+ThumbnailMaker::ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor, qint64 budget)
+    : jobs_(std::move(jobs)), stageColor_(stageColor), results_(jobs_.size()), budget_(budget),
       unfinished_(jobs_.size()) {
     // The shared pool: it has a thread for each CPU this process may use (its affinity), and
     // the image calls of its threads shrink and convert on the calling thread instead of
@@ -190,8 +201,15 @@ void ThumbnailMaker::make(size_t i) {
     if (!stopping_) {
         try {
             const ThumbnailJob& job = jobs_[i];
-            r.Made = MakeThumbnail(ThumbnailSource(job.Folder, job.FileName), stageColor_, job.Box);
-            r.Ok = true;
+            const QString source = ThumbnailSource(job.Folder, job.FileName);
+            const qint64 cost = LoadingCost(source, budget_.Limit());
+            budget_.Acquire(cost);
+            const auto release = qScopeGuard([&] { budget_.Release(cost); });
+            // A stop may have come while this job waited for its share.
+            if (!stopping_) {
+                r.Made = MakeThumbnail(source, stageColor_, job.Box);
+                r.Ok = true;
+            }
         } catch (...) {
             // Any failure is the scan's failure; the reader decides what follows.
         }

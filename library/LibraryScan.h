@@ -4,6 +4,8 @@
 // where each thumbnail stands on the sheet, and the thumbnails themselves, made on worker
 // threads.
 
+#include "LoadingBudget.h"
+
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QMutex>
@@ -76,7 +78,7 @@ struct Thumbnail {
 void LoadIntoBuffer(const QString& source, int32_t stageColor, cNDib& buffer);
 
 // The picture at `source`, loaded as LoadIntoBuffer does and fitted into the box whose
-// top-left corner is `box` (Set_dib_Fit).
+// top-left corner is `box` (Set_dib_Fit), straight from the loading stage's pixels.
 Thumbnail MakeThumbnail(const QString& source, int32_t stageColor, QPoint box);
 
 // One thumbnail to make: the picture `FileName` of the book `Folder`, or its coloured copy,
@@ -92,7 +94,9 @@ struct ThumbnailJob {
 // until none of its jobs is left queued or running.
 class ThumbnailMaker {
 public:
-    ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor);
+    // Pictures are loaded no faster than `budget` bytes allow (see LoadingBudget).
+    ThumbnailMaker(std::vector<ThumbnailJob> jobs, int32_t stageColor,
+                   qint64 budget = ScanLoadingBudget);
     ~ThumbnailMaker();
     ThumbnailMaker(const ThumbnailMaker&) = delete;
     ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
@@ -115,6 +119,7 @@ private:
     const std::vector<ThumbnailJob> jobs_;
     const int32_t stageColor_;
     std::vector<Result> results_;
+    LoadingBudget budget_;
     std::atomic<bool> stopping_{false};
     QDeadlineTimer idleDue_{QDeadlineTimer::Forever};
     QMutex mutex_;

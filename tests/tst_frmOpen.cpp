@@ -3,6 +3,7 @@
 
 #include "ColoredCopy.h"
 #include "FrmMain.h"
+#include "GifSupport.h"
 #include "LibraryScan.h"
 #include "Screen.h"
 #include "TestSupport.h"
@@ -48,37 +49,6 @@ struct Library {
     }
     static QRgb colourOf(int b, int j) { return qRgb(30 * j + 10, 40 * b + 20, 150); }
 };
-
-// A GIF of 4 colours whose last is transparent, in the pattern (x + y) % 4. Two codes
-// after each clear code keep every LZW code 3 bits wide.
-QByteArray transparentGif(int w, int h) {
-    QByteArray g("GIF89a");
-    const auto le16 = [&](int v) { g += char(v & 0xFF), g += char(v >> 8); };
-    le16(w), le16(h);
-    g += QByteArray::fromHex("810000"                     // a table of 4 colours
-                             "000000ffffffc02020000000"); // black, white, red, unused
-    g += QByteArray::fromHex("21f9040100000300"           // colour 3 is transparent
-                             "2c00000000");               // the image at 0, 0
-    le16(w), le16(h);
-    g += QByteArray::fromHex("0002"); // no local table; codes of 2 + 1 bits
-    QByteArray data;
-    uint32_t bits = 0, count = 0;
-    const auto code = [&](uint32_t c) {
-        bits |= c << count, count += 3;
-        for (; count >= 8; count -= 8, bits >>= 8) data += char(bits & 0xFF);
-    };
-    for (int i = 0; i < w * h; ++i) {
-        if (i % 2 == 0) code(4);
-        code(uint32_t((i % w + i / w) % 4));
-    }
-    code(5);
-    if (count) data += char(bits & 0xFF);
-    for (int i = 0; i < data.size(); i += 255) {
-        const QByteArray block = data.mid(i, 255);
-        g += char(block.size()) + block;
-    }
-    return g + QByteArray::fromHex("003b");
-}
 
 int32_t cv(QRgb c) {
     return qRed(c) + 256 * qGreen(c) + 65536 * qBlue(c);
@@ -389,7 +359,7 @@ private slots:
         QVERIFY(
             cow.scaled(300, 500).save(lib.folder.file("colored pictures/farm animals/cow.jpg")));
         lib.picture("colored pictures/vehicles/bus.jpg", qRgb(200, 30, 90), {500, 400});
-        lib.file("books/shapes/see-through.gif", transparentGif(37, 23));
+        lib.file("books/shapes/see-through.gif", testing::gif({{37, 23}, {0, 0, 37, 23}, true}));
         QVERIFY(
             LoadPicture(lib.folder.file("books/shapes/see-through.gif")).image().hasAlphaChannel());
         lib.picture("shapes/needle.bmp", qRgb(0, 0, 0), {1, 300}); // nothing to draw

@@ -96,7 +96,15 @@ private slots:
     }
     // A big picture first, whose small followers may well be made sooner: all come out in
     // the jobs' order; a damaged one fails alone; the waiting thread stays free meanwhile.
+    // With a budget too small for any picture each is loaded alone, and still all come.
+    void workersHandOutInOrder_data() {
+        QTest::addColumn<qint64>("budget");
+        QTest::newRow("the scan's budget") << ScanLoadingBudget;
+        QTest::newRow("each picture alone") << qint64(1);
+        QTest::newRow("the big one alone") << qint64(2000 * 1000 * 8 - 1);
+    }
     void workersHandOutInOrder() {
+        QFETCH(qint64, budget);
         testing::ProgramFolder folder;
         QDir().mkpath(folder.file("books/a"));
         std::vector<ThumbnailJob> jobs;
@@ -110,7 +118,7 @@ private slots:
                 QVERIFY(img.save(folder.file("books/a/" + name)));
             jobs.push_back({folder.file("books/a"), name, QPoint(6 + 105 * i, 1)});
         }
-        ThumbnailMaker maker(jobs, 0xC0C0C0);
+        ThumbnailMaker maker(jobs, 0xC0C0C0, budget);
         int idle = 0;
         const auto countIdle = [&] { ++idle; };
         for (int i = 0; i < 9; ++i) {

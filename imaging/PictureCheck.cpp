@@ -5,11 +5,18 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
+#include <cstring>
+
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
 
 namespace {
+
+int le16(const uchar* p) {
+    return p[0] | (p[1] << 8);
+}
 
 struct JpegErrors {
     jpeg_error_mgr mgr;
@@ -114,11 +121,55 @@ bool IsWholePicture(const QByteArray& bytes) {
     return false;
 }
 
+GifFirstImage ReadGifFirstImage(QIODevice& gif) {
+    GifFirstImage first;
+    uchar head[13];
+    if (gif.read(reinterpret_cast<char*>(head), 13) != 13 ||
+        (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0))
+        return first;
+    const int screenW = le16(head + 6), screenH = le16(head + 8);
+    // Past the global colour table, then past extensions up to the first image.
+    if ((head[10] & 0x80) && gif.skip(3 << ((head[10] & 7) + 1)) != (3 << ((head[10] & 7) + 1)))
+        return first;
+    for (;;) {
+        char introducer, label;
+        if (!gif.getChar(&introducer)) return first;
+        if (uchar(introducer) == 0x2C) {
+            uchar d[8]; // left, top, width, height
+            if (gif.read(reinterpret_cast<char*>(d), 8) != 8) return first;
+            first.Canvas = QSize(std::max(screenW, le16(d) + le16(d + 4)),
+                                 std::max(screenH, le16(d + 2) + le16(d + 6)));
+            return first;
+        }
+        if (uchar(introducer) != 0x21 || !gif.getChar(&label)) return first;
+        for (char length; gif.getChar(&length) && length != 0;) {
+            const QByteArray block = gif.read(uchar(length));
+            if (block.size() != uchar(length)) return first;
+            // The image's control block: a see-through colour, or "restore to previous".
+            if (uchar(label) == 0xF9 && block.size() == 4)
+                first.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
+        }
+    }
+}
+
+PictureHeader ReadPictureHeader(QIODevice& device) {
+    PictureHeader header;
+    QImageReader reader(&device);
+    reader.setDecideFormatFromContent(true);
+    header.Format = reader.format();
+    header.Size = reader.size();
+    if (header.Format != "gif") return header;
+    // The reader gives the first image's size, but decoding takes the canvas's.
+    device.seek(0);
+    const GifFirstImage first = ReadGifFirstImage(device);
+    header.Size = first.Canvas.isValid() ? header.Size.expandedTo(first.Canvas) : QSize();
+    header.SecondImage = first.SecondImage;
+    return header;
+}
+
 QSize HeaderSize(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes); // shared, not copied
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    return reader.size();
+    return ReadPictureHeader(buffer).Size;
 }

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QSize>
 
+class QIODevice;
+
 // BMP, GIF or JPEG, told by their first bytes; anything else is not whole.
 bool IsWholePicture(const QByteArray& bytes);
 
@@ -16,5 +18,26 @@ bool IsWholeGif(const QByteArray& bytes);
 // As long as its pixel array; RLE data up to its end-of-bitmap marker.
 bool IsWholeBmp(const QByteArray& bytes);
 
-// The picture's size as its header gives it, without decoding; invalid when unreadable.
+// What a picture's header tells before it is decoded: its format (as QImageReader names
+// it), the size it takes once decoded (for a GIF the canvas of its first image, which can
+// be far larger than the image itself; invalid when the header cannot be read), and for a
+// GIF whether decoding needs a second full-size image.
+struct PictureHeader {
+    QByteArray Format;
+    QSize Size;
+    bool SecondImage = false;
+};
+PictureHeader ReadPictureHeader(QIODevice& device);
+// The decoded size of the picture in `bytes`, as ReadPictureHeader gives it.
 QSize HeaderSize(const QByteArray& bytes);
+
+// What a GIF's header tells of decoding its first image: the most that the canvas it is
+// decoded onto can be (the logical screen, grown to hold the image, which may lie partly
+// outside it or on a screen of nothing), and whether the image has a see-through colour or is to be
+// restored after showing, either of which costs a second full-size image. Canvas is
+// invalid when the header is not a GIF's or ends before the first image.
+struct GifFirstImage {
+    QSize Canvas;
+    bool SecondImage = false;
+};
+GifFirstImage ReadGifFirstImage(QIODevice& gif);

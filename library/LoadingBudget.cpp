@@ -1,66 +1,20 @@
 #include "LoadingBudget.h"
 
+#include "BmpLayout.h"
+
 #include <QFile>
-#include <QImageReader>
 #include <QMutexLocker>
-#include <algorithm>
-#include <cstring>
-
-namespace {
-
-int le16(const uchar* p) {
-    return p[0] | (p[1] << 8);
-}
-
-} // namespace
-
-GifFirstImage ReadGifFirstImage(QIODevice& gif) {
-    GifFirstImage first;
-    uchar head[13];
-    if (gif.read(reinterpret_cast<char*>(head), 13) != 13 ||
-        (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0))
-        return first;
-    const int screenW = le16(head + 6), screenH = le16(head + 8);
-    // Past the global colour table, then past extensions up to the first image.
-    if ((head[10] & 0x80) && gif.skip(3 << ((head[10] & 7) + 1)) != (3 << ((head[10] & 7) + 1)))
-        return first;
-    for (;;) {
-        char introducer, label;
-        if (!gif.getChar(&introducer)) return first;
-        if (uchar(introducer) == 0x2C) {
-            uchar d[8]; // left, top, width, height
-            if (gif.read(reinterpret_cast<char*>(d), 8) != 8) return first;
-            first.Canvas = QSize(std::max(screenW, le16(d) + le16(d + 4)),
-                                 std::max(screenH, le16(d + 2) + le16(d + 6)));
-            return first;
-        }
-        if (uchar(introducer) != 0x21 || !gif.getChar(&label)) return first;
-        for (char length; gif.getChar(&length) && length != 0;) {
-            const QByteArray block = gif.read(uchar(length));
-            if (block.size() != uchar(length)) return first;
-            // The image's control block: a see-through colour, or "restore to previous".
-            if (uchar(label) == 0xF9 && block.size() == 4)
-                first.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
-        }
-    }
-}
 
 qint64 LoadingCost(const QString& source, qint64 unknown) {
-    // Read as LoadPicture reads it.
-    QImageReader reader(source);
-    reader.setDecideFormatFromContent(true);
-    QSize size = reader.size();
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) return unknown;
+    const PictureHeader header = ReadPictureHeader(file);
+    if (!header.Size.isValid()) return unknown;
     int bytesPerPixel = 8;
-    if (reader.format() == "gif") {
-        // The reader gives the first image's size, but the picture takes the canvas's.
-        QFile file(source);
-        GifFirstImage first;
-        if (file.open(QIODevice::ReadOnly)) first = ReadGifFirstImage(file);
-        size = first.Canvas.isValid() ? size.expandedTo(first.Canvas) : QSize();
-        if (!first.SecondImage) bytesPerPixel = 4;
-    }
-    if (!size.isValid()) return unknown;
-    return qint64(size.width()) * size.height() * bytesPerPixel;
+    if (header.Format == "gif" && !header.SecondImage) bytesPerPixel = 4;
+    // Read twice to find the pixels the file leaves undefined, and the result made apart.
+    if (header.Format == "bmp" && vb::MayLeavePixelsUndefined(source)) bytesPerPixel = 12;
+    return qint64(header.Size.width()) * header.Size.height() * bytesPerPixel;
 }
 
 void LoadingBudget::Acquire(qint64 cost) {

@@ -2,29 +2,19 @@
 // How much memory loading a picture takes, judged before it is loaded, and a budget of
 // it that the threads loading pictures share.
 
+#include "PictureCheck.h"
+
 #include <QMutex>
 #include <QSize>
 #include <QString>
 #include <QWaitCondition>
 #include <cstdint>
 
-class QIODevice;
-
-// What a GIF's header tells of decoding its first image: the most that the canvas it is
-// decoded onto can be (the logical screen, grown to hold the image, which may lie partly
-// outside it or on a screen of nothing), and whether the image has a see-through colour or is to be
-// restored after showing, either of which costs a second full-size image. Canvas is
-// invalid when the header is not a GIF's or ends before the first image.
-struct GifFirstImage {
-    QSize Canvas;
-    bool SecondImage = false;
-};
-GifFirstImage ReadGifFirstImage(QIODevice& gif);
-
 // The most memory that loading the picture at `source` can take at once, in bytes, judged
 // from its header: 4 bytes a pixel for the decoded picture, and 4 more for a full-size
 // 32-bit copy (the conversion to 32 bits, or the loading stage under a see-through GIF),
-// which only an opaque GIF is spared. A header that cannot be read counts as `unknown`.
+// which only an opaque GIF is spared; 12 for a BMP that is read twice to find the pixels it
+// leaves undefined. A header that cannot be read counts as `unknown`.
 qint64 LoadingCost(const QString& source, qint64 unknown);
 
 // Memory shared by threads that load pictures: each takes its share before loading and

@@ -1,5 +1,7 @@
 #include "BmpLayout.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace vb {
@@ -73,7 +75,10 @@ std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head) {
     }
     if (l.Height == INT32_MIN) return std::nullopt;
     l.Height = l.Height < 0 ? -l.Height : l.Height;
-    if (l.Width <= 0 || l.Height == 0) return std::nullopt;
+    // Far beyond any picture that can be loaded, and small enough that sizes cannot overflow.
+    constexpr int32_t MaxSide = 1 << 24;
+    if (l.Width <= 0 || l.Height == 0 || l.Width > MaxSide || l.Height > MaxSide)
+        return std::nullopt;
     switch (l.BitCount) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default: return std::nullopt;
@@ -99,6 +104,13 @@ std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head) {
         l.PixelBytes = rowBytes * l.Height;
     }
     return l;
+}
+
+bool MayLeavePixelsUndefined(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256));
+    return layout && (layout->IsRle() || layout->IsShort(file.size()));
 }
 
 bool BmpPixelsComplete(const QByteArray& file, const BmpLayout& layout) {

@@ -4,6 +4,7 @@
 // know whether a file is whole.
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 #include <optional>
 
@@ -25,6 +26,10 @@ struct BmpLayout {
 // The layout from the start of a BMP file (the first 256 bytes are enough). Nothing when it
 // is not a BMP header this program can read.
 std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head);
+
+// Whether Qt's BMP reader can leave pixels of the file at `path` as the image memory had
+// them: where an RLE stream skips, or past the end of a file shorter than its pixel array.
+bool MayLeavePixelsUndefined(const QString& path);
 
 // Whether the pixel data of `file` reaches its end inside the file: the whole pixel array,
 // or for RLE an end-of-bitmap marker.

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <QPixmap>
 #include <QStringList>
@@ -32,15 +33,6 @@ bool SamePixel(const uchar* a, const uchar* b, int x, const QImage& format) {
     return std::memcmp(a + x * bytes, b + x * bytes, size_t(bytes)) == 0;
 }
 
-// Whether Qt's BMP reader can leave pixels of the file as the image memory had them: where
-// an RLE stream skips, or past the end of a file shorter than its pixel array.
-bool MayLeavePixelsUndefined(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256));
-    return layout && (layout->IsRle() || layout->IsShort(file.size()));
-}
-
 // The reader fills an image handed to it in place when it has the size and format the file
 // asks for, so two reads into images of all-zero and all-one bytes differ exactly in the
 // pixels the file never wrote; those come out white.
@@ -49,10 +41,11 @@ QImage ReadBmpUndefinedWhite(const QString& path) {
     const QSize size = probe.size();
     const QImage::Format format = probe.imageFormat();
     if (!size.isValid() || format == QImage::Format_Invalid) return QImage();
-    QImage reads[2] = {QImage(size, format), QImage(size, format)};
+    QImage reads[2];
     for (int i = 0; i < 2; ++i) {
         QImage& image = reads[i];
-        if (image.isNull()) return QImage();
+        // Within the size the reader would allocate itself: a tiny file can claim any size.
+        if (!QImageIOHandler::allocateImage(size, format, &image)) return QImage();
         std::memset(image.bits(), i == 0 ? 0x00 : 0xFF, size_t(image.sizeInBytes()));
         const uchar* const filled = image.constBits();
         QImageReader reader(path, "bmp");
@@ -61,6 +54,7 @@ QImage ReadBmpUndefinedWhite(const QString& path) {
     }
     const QImage& first = reads[0];
     QImage out = first.convertToFormat(QImage::Format_RGB32);
+    if (out.isNull()) return QImage();
     for (int y = 0; y < size.height(); ++y) {
         const uchar* a = first.constScanLine(y);
         const uchar* b = reads[1].constScanLine(y);

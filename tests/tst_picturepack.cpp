@@ -341,6 +341,10 @@ private slots:
         row("4097 wide", testing::BmpBytes(4097, 1), Outcome::TooLarge);
         row("4097 high", testing::GifBytes(1, 4097), Outcome::TooLarge);
         row("4097 wide JPEG", testing::JpegBytes(4097, 2), Outcome::TooLarge);
+        // Decoded onto its screen of 5000 x 5000, although its image is 60 x 60.
+        QByteArray onBigScreen = gif;
+        onBigScreen.replace(6, 4, QByteArray("\x88\x13\x88\x13", 4));
+        row("GIF image on a screen too large", onBigScreen, Outcome::TooLarge);
     }
 
     void piecesWholeAndSmallEnough() {

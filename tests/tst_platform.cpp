@@ -1,6 +1,7 @@
 // Numbers, the random generator, the window timer, the window lifecycle and pictures
 // whose files leave pixels undefined.
 
+#include "BmpLayout.h"
 #include "EndProgram.h"
 #include "PackSupport.h"
 #include "StdPicture.h"
@@ -205,6 +206,28 @@ private slots:
                 QVERIFY2(first.pixel(x, y) == colours[pixels[y][x]],
                          qPrintable(QString("(%1, %2) is %3").arg(x).arg(y).arg(first.pixel(x, y), 0, 16)));
         QCOMPARE(LoadPicture(path).image(), first);
+    }
+
+    // A few bytes can claim any size: beyond what the reader itself would allocate, the
+    // file is refused before anything is allocated for it.
+    void hugeClaimsAreRefused_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("RLE, 40000 x 40000") << testing::RleBmp(40000, 40000, QByteArray("\x00\x01", 2));
+        // 24 bits, 20000 x 20000, cut short after its header.
+        QByteArray cut = testing::BmpBytes(4, 3, Qt::red).left(54);
+        cut.replace(18, 8, QByteArray("\x20\x4e\x00\x00\x20\x4e\x00\x00", 8));
+        QTest::newRow("24-bit, 20000 x 20000, no pixels") << cut;
+    }
+
+    void hugeClaimsAreRefused() {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("picture.bmp");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
+        f.close();
+        QVERIFY(MayLeavePixelsUndefined(path));
+        QVERIFY_THROWS_EXCEPTION(VbError, LoadPicture(path));
     }
 
     void endProgramCanBeIntercepted() {

@@ -4,6 +4,7 @@
 
 #include "GifSupport.h"
 #include "LibraryScan.h"
+#include "PackSupport.h"
 #include "TestSupport.h"
 #include "cNDib.h"
 
@@ -113,6 +114,9 @@ private slots:
             << "t.gif" << g({{30, 20}, {0, 0, 30, 20}, true}) << QSize() << qint64(30 * 20 * 8);
         QTest::newRow("GIF of one pixel on a large screen")
             << "c.gif" << g({{5600, 5600}, {0, 0, 1, 1}}) << QSize() << qint64(5600) * 5600 * 4;
+        // Read twice to find what it leaves undefined.
+        QByteArray rle = testing::RleBmp(30, 20, QByteArray("\x00\x01", 2));
+        QTest::newRow("RLE BMP") << "r.bmp" << rle << QSize() << qint64(30 * 20 * 12);
         QTest::newRow("damaged GIF")
             << "d.gif" << QByteArray("GIF89a damaged") << QSize() << qint64(-1);
         QTest::newRow("no picture") << "e.bmp" << QByteArray("hello") << QSize() << qint64(-1);

@@ -167,6 +167,13 @@ private slots:
         Screen::Override(QSize(), 0);
     }
 
+    // "picture.bmp" in `dir` holding `bytes`; empty when it cannot be written.
+    static QString writePicture(const QTemporaryDir& dir, const QByteArray& bytes) {
+        const QString path = dir.filePath("picture.bmp");
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() ? path : QString();
+    }
+
     // Pixels that an RLE stream skips or a short file never reaches come out white, the
     // same on every load. Rows of the map are top to bottom: w white, r red, g green.
     void undefinedPixelsAreWhite_data() {
@@ -192,10 +199,8 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QStringList, pixels);
         QTemporaryDir dir;
-        const QString path = dir.filePath("picture.bmp");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-        f.close();
+        const QString path = writePicture(dir, file);
+        QVERIFY(!path.isEmpty());
 
         const QImage first = LoadPicture(path).image();
         QCOMPARE(first.size(), QSize(int(pixels[0].size()), int(pixels.size())));
@@ -222,10 +227,7 @@ private slots:
     void hugeClaimsAreRefused() {
         QFETCH(QByteArray, file);
         QTemporaryDir dir;
-        const QString path = dir.filePath("picture.bmp");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-        f.close();
+        const QString path = writePicture(dir, file);
         QVERIFY(MayLeavePixelsUndefined(path));
         QVERIFY_THROWS_EXCEPTION(VbError, LoadPicture(path));
     }

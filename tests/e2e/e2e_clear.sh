@@ -8,7 +8,13 @@ here=$(dirname "$0")
 program_dir=$1
 out=$(dirname "$program_dir")
 trap e2e_stop EXIT
-fail() { echo "FAIL: $*" >&2; e2e_shot "$out/e2e-clear-failed.png"; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  e2e_shot "$out/e2e-clear-failed.png"
+  # What the screen was compared with.
+  for f in opened tools; do [ -f "$work/$f.png" ] && cp "$work/$f.png" "$out/e2e-clear-$f.png"; done
+  exit 1
+}
 
 # Crops the screen to WxH+X+Y into the file $2.
 crop() {
@@ -34,8 +40,12 @@ picture=$(ls "$work/books/$first" | sort -f | head -1)
 read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
 left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
 canvas="${pw}x${ph}+${left}+${top}"
-tools="357x92+375+6" # the four tool buttons, right of the 375 pixels of command buttons
+# The four tool buttons, right of the 375 pixels of command buttons. Their last pixels
+# are left out: the marker's face is white there, and rising bubbles can reach them.
+tools="350x92+375+6"
 crop "$canvas" "$work/opened.png"
+# The tool buttons repaint as the picture opens; their picture is taken once they are done.
+e2e_wait_still 375 6 350 92 || fail "the tool buttons kept changing"
 crop "$tools" "$work/tools.png"
 
 # (a) A stroke, then Clear (the second command button) and OK.

@@ -6,7 +6,10 @@
 #include "WriteLimit.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <csignal>
 #include <functional>
@@ -29,7 +32,7 @@ inline QString InChildUnderSizeLimit(rlim_t bytes, const std::function<QString()
         vb::LetWritesFailAtSizeLimit();
         const rlimit limit{bytes, bytes};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::alarm(60); // a child that hangs ends all the same
+        ::alarm(30); // a child that hangs ends all the same
         const QByteArray text = work().toUtf8();
         const ssize_t written = ::write(fds[1], text.constData(), size_t(text.size()));
         ::_exit(written == text.size() ? 0 : 1);
@@ -44,6 +47,28 @@ inline QString InChildUnderSizeLimit(rlim_t bytes, const std::function<QString()
     if (WIFSIGNALED(status)) return QStringLiteral("killed by signal %1").arg(WTERMSIG(status));
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(text)
                                                          : QStringLiteral("child failed");
+}
+
+// Runs this test program again with `arguments`, in a process whose files cannot grow past
+// `bytes`; what it printed, or how it ended without finishing. The child must set itself up
+// as the program's start-up does. (A fork cannot take windows along: a child that shows
+// any must be a program of its own.)
+inline QString RunUnderSizeLimit(rlim_t bytes, const QStringList& arguments) {
+    QProcess child;
+    child.setChildProcessModifier([bytes] {
+        std::signal(SIGXFSZ, SIG_DFL); // whatever this test did before: only the start-up counts
+        const rlimit limit{bytes, bytes};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!child.waitForFinished(60000)) {
+        child.kill();
+        child.waitForFinished();
+        return QStringLiteral("child hung");
+    }
+    if (child.exitStatus() != QProcess::NormalExit) return QStringLiteral("child killed");
+    return QString::fromUtf8(child.readAllStandardOutput());
 }
 
 // While it lives, no file of this process may grow past `bytes`. The process must have

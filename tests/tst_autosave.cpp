@@ -16,9 +16,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
 
 using namespace vb;
 
@@ -128,6 +131,35 @@ private slots:
         Screen::Override(QSize(), 0);
         ends.reset();
         folder.reset();
+    }
+
+    // The program itself, not a copy of its start-up: once started it is not ended by a
+    // write past a file-size limit (the signal for it is ignored).
+    void programStartsIgnoringTheSizeLimitSignal() {
+        QTemporaryDir dir; // a folder of its own: the program writes where it lives
+        const QString program = dir.filePath("tintavale");
+        QVERIFY(QFile::copy(TV_PROGRAM_DIR "/tintavale", program));
+        QProcess child;
+        child.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_DFL); });
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", dir.path());
+        child.setProcessEnvironment(env);
+        child.start(program, {});
+        QVERIFY(child.waitForStarted());
+        const QString status = QStringLiteral("/proc/%1/status").arg(child.processId());
+        const quint64 bit = quint64(1) << (SIGXFSZ - 1);
+        auto ignored = [&] {
+            QFile file(status);
+            if (!file.open(QIODevice::ReadOnly)) return false;
+            for (const QByteArray& line : file.readAll().split('\n'))
+                if (line.startsWith("SigIgn:"))
+                    return (line.mid(7).trimmed().toULongLong(nullptr, 16) & bit) != 0;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ignored(), 10000);
+        child.kill();
+        child.waitForFinished();
     }
 
     void fileAndBookNames_data() {

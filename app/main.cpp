@@ -6,10 +6,13 @@
 #include "Leftovers.h"
 #include "PictureArea.h"
 #include "Shell.h"
+#include "WriteLimit.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Before anything is written: a file-size limit must fail a save, not end the program.
+    vb::LetWritesFailAtSizeLimit();
     vb::UseSocketImageTransfer();
     QApplication app(argc, argv);
     // The window system connection has read its settings: the browser and file manager we

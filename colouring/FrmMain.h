@@ -151,7 +151,7 @@ private:
     // failed save only if the parents choose to quit anyway).
     void SaveAndQuit();
     // The save before the picture is given up. After a failure the parents are told why;
-    // true when the caller may go on: saved, or quitting anyway.
+    // true when the caller may go on: saved, or the parents chose to go on anyway.
     bool SaveBeforeLeaving(AfterFailedSave after);
     void RememberSavedCanvas();
     // After the options window was confirmed: the start-up again, then the buttons that

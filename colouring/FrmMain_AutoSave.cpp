@@ -3,7 +3,8 @@
 // outlines drawn with the black marker. Nothing old is removed before its replacement is
 // safely written. An untouched canvas is not written again: every encoding of a JPEG
 // loses a little, so an unchanged copy must stay byte for byte as it is. A failed save
-// is never silent: the parents hear why, and the picture is not given up unless they say.
+// is never silent: the parents hear why, and the picture is not given up unless they say;
+// a cause that lasts must not hold them on one picture for good, so they may always go on.
 
 #include "FrmMain.h"
 
@@ -37,6 +38,23 @@ int MakeFolder(const QString& folder) {
     return QFileInfo(folder).isDir() ? 0 : ENOTDIR;
 }
 
+// The nearest entry on the way to `folder` that exists; a file when one stands where a
+// folder should be.
+QString NearestExisting(QString folder) {
+    while (!QFileInfo::exists(folder) && QFileInfo(folder).path() != folder)
+        folder = QFileInfo(folder).path();
+    return folder;
+}
+
+// Names the file in the way, when that is why the save failed.
+SaveFailure Failed(SaveFailure failure) {
+    if (failure.SystemError == EEXIST || failure.SystemError == ENOTDIR) {
+        const QString nearest = NearestExisting(failure.Folder);
+        if (QFileInfo(nearest).isFile()) failure.InTheWay = nearest;
+    }
+    return failure;
+}
+
 } // namespace
 
 void FrmMain::RememberSavedCanvas() {
@@ -50,7 +68,7 @@ std::optional<SaveFailure> FrmMain::SaveColoredPicture() {
     try {
         failure.Folder = ColoredCopyFolder(PicturePath);
         const QString copyPath = failure.Folder + ColoredCopyName(PictureFileName(PicturePath));
-        if ((failure.SystemError = MakeFolder(failure.Folder)) != 0) return failure;
+        if ((failure.SystemError = MakeFolder(failure.Folder)) != 0) return Failed(failure);
 
         // From here on the canvas's picture holds everything drawn so far.
         P->KeepImageAsPicture();
@@ -66,7 +84,7 @@ std::optional<SaveFailure> FrmMain::SaveColoredPicture() {
             SavePicture(tP->Picture(), OwnPicturePath(), &failure.SystemError);
         }
     } catch (const VbError&) {
-        return failure;
+        return Failed(failure);
     }
     RememberSavedCanvas();
     return std::nullopt;
@@ -77,9 +95,9 @@ bool FrmMain::SaveBeforeLeaving(AfterFailedSave after) {
     if (!failure) return true;
     frmParentMessage& message = Forms::frmParentMessage();
     message.setMessage(SaveFailureMessage(*failure, after));
-    if (after == AfterFailedSave::Quitting) message.setCancelVisible(true);
+    message.setCancelVisible(true);
     Timer1->setEnabled(false);
     message.Show(true);
     Timer1->setEnabled(true);
-    return after == AfterFailedSave::Quitting && !message.CancelPressed;
+    return !message.CancelPressed;
 }

@@ -38,8 +38,8 @@ void FrmMain::c_click(int16_t Index) {
 }
 
 bool FrmMain::OpenPicture() {
-    // Unsaved colours are not given up: the picture stays open.
-    if (!SaveBeforeLeaving(AfterFailedSave::StaysOpen)) return true;
+    // Unsaved colours are given up only when the parents say so.
+    if (!SaveBeforeLeaving(AfterFailedSave::Opening)) return true;
     QString chosen;
     try {
         Timer1->setEnabled(false);
@@ -124,7 +124,7 @@ void FrmMain::ClearAllColours() {
     m.setPasswordVisible(false);
     Timer1->setEnabled(false);
     m.Show(true);
-    if (m.ButtonPressed == QLatin1String("Ok") && SaveBeforeLeaving(AfterFailedSave::StaysOpen)) {
+    if (m.ButtonPressed == QLatin1String("Ok") && SaveBeforeLeaving(AfterFailedSave::Clearing)) {
         if (PicturePath != OwnPicturePath()) {
             LineArtDib->Set_dib(*P, false);
             LineArtDib->Set_dib(*tP, false);

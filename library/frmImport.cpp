@@ -4,6 +4,7 @@
 #include "Control.h"
 #include "FrmMain.h"
 #include "GCommonDialog.h"
+#include "ImportMessages.h"
 #include "PicturePack.h"
 #include "Screen.h"
 #include "Shell.h"
@@ -23,33 +24,6 @@ const QString DownloadPage =
     QStringLiteral("https://www.example.org/thetintavale/downloads_pp.htm");
 
 const QString Paragraph = QStringLiteral("\r\n\r\n");
-
-QString FailureText(const PicturePack::Result& result) {
-    using PicturePack::Outcome;
-    using PicturePack::WriteFailure;
-    switch (result.Kind) {
-    case Outcome::TooLarge:
-        return QStringLiteral("This Picture Pack holds a picture that is too large to colour "
-                              "(more than %1 pixels wide or high). Please download the pack "
-                              "again.")
-            .arg(PicturePack::MaxPictureSide);
-    case Outcome::CannotWrite: {
-        QString text = QStringLiteral("The pictures could not be written to the picture library. "
-                                      "The disk may be full, or the folder may not be writable.");
-        if (result.Cause == WriteFailure::DiskFull)
-            text += Paragraph + QStringLiteral("The disk is full.");
-        else if (result.Cause == WriteFailure::FolderNotWritable)
-            text += Paragraph + QStringLiteral("The books folder cannot be written to.");
-        return text;
-    }
-    default:
-        return QStringLiteral("There was an error when trying to open The Tintavale package "
-                              "file. The file appears to be damaged. Please download again.") +
-               Paragraph +
-               QStringLiteral("* Please note that you can not install The Tintavale Version 4 "
-                              "Picture Packs for use within this program.");
-    }
-}
 
 void TellParents(const QString& text) {
     Forms::frmParentMessage().setMessage(text);
@@ -158,7 +132,7 @@ void frmImport::InstallPack() {
     Screen::SetMousePointer(vbDefault);
 
     if (result.Kind != PicturePack::Outcome::Installed) {
-        TellParents(FailureText(result));
+        TellParents(ImportFailureText(result));
         return;
     }
 

@@ -6,6 +6,7 @@
 #include "FrmMain.h"
 #include "SaveFailure.h"
 #include "Screen.h"
+#include "SizeLimitSupport.h"
 #include "TestSupport.h"
 #include "VbError.h"
 #include "cDIBSection.h"
@@ -15,12 +16,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace vb;
 
@@ -68,11 +69,11 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Every file under a folder, relative to it.
+// Every file under a folder (hidden ones too: no temporary file may stay), relative to it.
 QStringList filesUnder(const QString& folder) {
     QStringList out;
     const QDir root(folder);
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) out << root.relativeFilePath(it.next());
     out.sort();
     return out;
@@ -85,28 +86,7 @@ QString saveCause(FrmMain* m, rlim_t limit) {
         const std::optional<SaveFailure> failure = m->SaveColoredPicture();
         return failure ? SaveFailureCause(*failure) : QStringLiteral("saved");
     };
-    if (limit == 0) return cause();
-    int fds[2];
-    if (::pipe(fds) != 0) return QStringLiteral("no pipe");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails with EFBIG
-        const rlimit r{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &r);
-        const QByteArray text = cause().toUtf8();
-        const ssize_t written = ::write(fds[1], text.constData(), size_t(text.size()));
-        ::_exit(written == text.size() ? 0 : 1);
-    }
-    ::close(fds[1]);
-    QByteArray text;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QString::fromUtf8(text)
-                                                         : QStringLiteral("child failed");
+    return limit == 0 ? cause() : testing::InChildUnderSizeLimit(limit, cause);
 }
 
 } // namespace
@@ -151,6 +131,35 @@ private slots:
         Screen::Override(QSize(), 0);
         ends.reset();
         folder.reset();
+    }
+
+    // The program itself, not a copy of its start-up: once started it is not ended by a
+    // write past a file-size limit (the signal for it is ignored).
+    void programStartsIgnoringTheSizeLimitSignal() {
+        QTemporaryDir dir; // a folder of its own: the program writes where it lives
+        const QString program = dir.filePath("tintavale");
+        QVERIFY(QFile::copy(TV_PROGRAM_DIR "/tintavale", program));
+        QProcess child;
+        child.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_DFL); });
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", dir.path());
+        child.setProcessEnvironment(env);
+        child.start(program, {});
+        QVERIFY(child.waitForStarted());
+        const QString status = QStringLiteral("/proc/%1/status").arg(child.processId());
+        const quint64 bit = quint64(1) << (SIGXFSZ - 1);
+        auto ignored = [&] {
+            QFile file(status);
+            if (!file.open(QIODevice::ReadOnly)) return false;
+            for (const QByteArray& line : file.readAll().split('\n'))
+                if (line.startsWith("SigIgn:"))
+                    return (line.mid(7).trimmed().toULongLong(nullptr, 16) & bit) != 0;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ignored(), 10000);
+        child.kill();
+        child.waitForFinished();
     }
 
     void fileAndBookNames_data() {
@@ -333,6 +342,48 @@ private slots:
             QCOMPARE(contents(folder->file(blocker)), QByteArray("in the way"));
     }
 
+    // Each cause of a failed save, as the system reports it, gets advice that fits it:
+    // room on the disk is asked for only when the disk is full.
+    void adviceFitsTheCause_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("inTheWay");
+        QTest::addColumn<QString>("reason");
+        const QString full = "The disk is full. Make room on the disk, then try again.";
+        const QString readOnly = "The folder '/p/colored pictures/farm' cannot be written to. "
+                                 "Make sure the folder is not read-only, then try again.";
+        QTest::newRow("no space") << ENOSPC << "" << full;
+        QTest::newRow("over the quota") << EDQUOT << "" << full;
+        QTest::newRow("over the file-size limit") << EFBIG << "" << full;
+        QTest::newRow("no permission") << EACCES << "" << readOnly;
+        QTest::newRow("not permitted") << EPERM << "" << readOnly;
+        QTest::newRow("read-only file system") << EROFS << "" << readOnly;
+        QTest::newRow("a file above the folder")
+            << ENOTDIR << "/p/colored pictures"
+            << "'/p/colored pictures' is a file, but it should be a folder. Move or rename that "
+               "file, then try again.";
+        QTest::newRow("a file named as the folder")
+            << EEXIST << "/p/colored pictures/farm"
+            << "'/p/colored pictures/farm' is a file, but it should be a folder. Move or rename "
+               "that file, then try again.";
+        QTest::newRow("name too long") << ENAMETOOLONG << ""
+                                       << "The file name is too long for the folder. Give the "
+                                          "picture a shorter file name to keep its colors.";
+        QTest::newRow("input/output error")
+            << EIO << ""
+            << "The file could not be written. Check the disk, then try again.";
+    }
+    void adviceFitsTheCause() {
+        QFETCH(int, error);
+        QFETCH(QString, inTheWay);
+        QFETCH(QString, reason);
+        const SaveFailure failure{error, "/p/colored pictures/farm/", inTheWay};
+        QCOMPARE(SaveFailureCause(failure) + ' ' + SaveFailureAdvice(failure), reason);
+        QCOMPARE(SaveFailureMessage(failure, AfterFailedSave::Quitting),
+                 "The colored picture could not be saved.\r\n\r\n" + reason +
+                     "\r\n\r\nPress 'Continue' to quit anyway (the colors will be lost), or "
+                     "'Cancel' to go on coloring.");
+    }
+
     // Saves that fail name their cause; the old copy and own.bmp stay as they were and no
     // temporary file is left behind.
     void failureNamesItsCause_data() {
@@ -340,32 +391,39 @@ private slots:
         QTest::addColumn<QString>("fileInTheWay");   // a plain file where a folder belongs
         QTest::addColumn<QString>("folderInTheWay"); // a folder where a file belongs
         QTest::addColumn<int>("fileSizeLimit");
-        QTest::addColumn<QString>("cause"); // %1: the program folder
+        QTest::addColumn<QString>("cause");    // %1: the program folder
+        QTest::addColumn<bool>("copyWritten"); // before the own page's outlines failed
         const QString tooLong = QString(240, QLatin1Char('a')) + QStringLiteral(".gif");
         QTest::newRow("the book's folder is a file")
             << "animals/cat.gif"
             << "colored pictures/animals"
-            << "" << 0 << "The folder '%1/colored pictures/animals' cannot be written to.";
+            << "" << 0 << "'%1/colored pictures/animals' is a file, but it should be a folder."
+            << false;
         QTest::newRow("colored pictures is a file")
             << "animals/cat.gif"
             << "colored pictures"
-            << "" << 0 << "The folder '%1/colored pictures/animals' cannot be written to.";
+            << "" << 0 << "'%1/colored pictures' is a file, but it should be a folder." << false;
         QTest::newRow("a name too long for the folder")
             << "animals/" + tooLong << ""
-            << "" << 0 << "The file name is too long for the folder.";
+            << "" << 0 << "The file name is too long for the folder." << false;
         QTest::newRow("disk full") << "animals/cat.gif"
                                    << ""
-                                   << "" << 512 << "The disk is full.";
+                                   << "" << 512 << "The disk is full." << false;
         QTest::newRow("disk full on the own page") << "own pictures/own.bmp"
                                                    << ""
-                                                   << "" << 512 << "The disk is full.";
+                                                   << "" << 512 << "The disk is full." << false;
+        // Room for the coloured copy, not for the outlines (as under "ulimit -f 20").
+        QTest::newRow("disk full for the own page's outlines")
+            << "own pictures/own.bmp"
+            << ""
+            << "" << 20480 << "The disk is full." << true;
         QTest::newRow("own.bmp is a folder")
             << "own pictures/own.bmp"
             << ""
-            << "books/own pictures/own.bmp" << 0 << "The file could not be written.";
+            << "books/own pictures/own.bmp" << 0 << "The file could not be written." << true;
         QTest::newRow("room enough") << "animals/cat.gif"
                                      << ""
-                                     << "" << 0 << "saved";
+                                     << "" << 0 << "saved" << true;
     }
     void failureNamesItsCause() {
         QFETCH(QString, picture);
@@ -373,6 +431,7 @@ private slots:
         QFETCH(QString, folderInTheWay);
         QFETCH(int, fileSizeLimit);
         QFETCH(QString, cause);
+        QFETCH(bool, copyWritten);
         const QString path = folder->file("books/" + picture);
         const bool own = path == OwnPicturePath();
         const QString copy = ColoredCopyPath(path);
@@ -396,7 +455,7 @@ private slots:
             return;
         }
         QCOMPARE(filesUnder(folder->path()), before);
-        if (fileInTheWay.isEmpty() && !own) QCOMPARE(contents(copy), oldCopy);
+        if (fileInTheWay.isEmpty()) QCOMPARE(contents(copy) != oldCopy, copyWritten);
         if (own && folderInTheWay.isEmpty()) QCOMPARE(contents(path), QByteArray("old page"));
     }
 };

@@ -2,17 +2,21 @@
 
 #include "ColoredCopy.h"
 #include "LoadedMain.h"
+#include "SizeLimitSupport.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
 #include "frmParentMessage.h"
 #include "pButton.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
+
+#include <optional>
 
 using namespace vb;
 using testing::LoadedMain;
@@ -107,6 +111,16 @@ QByteArray bytesOf(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Every file under a folder, hidden ones too, relative to it; links are not followed.
+QStringList everyFile(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
 // Leaves the picture as opening another would, choosing nothing in the end.
 void leavePicture(LoadedMain& rig) {
     const QString keep = rig.chooser.file;
@@ -120,6 +134,8 @@ void leavePicture(LoadedMain& rig) {
 class TestCommands : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { vb::LetWritesFailAtSizeLimit(); }
+
     void chooserClosedWithoutAChoiceSavesAndChangesNothing() {
         LoadedMain rig;
         Answer answer;
@@ -396,73 +412,132 @@ private slots:
 
     // A coloured copy that cannot be written: the parents hear why, the picture is kept
     // (opening, clearing) or quitting is theirs to choose; a later save works again.
-    void failedSaveKeepsThePicture_data() {
+    // A save that fails before the picture is given up, for each cause, each way of
+    // leaving it and each answer: the parents read the cause with advice that fits it,
+    // then go on without the colors (Continue) or stay with everything as it was (Cancel).
+    // The copy on disk is never touched and no temporary file stays.
+    void failedSaveOffersAWayOn_data() {
+        QTest::addColumn<QString>("cause");
         QTest::addColumn<QString>("action");
         QTest::addColumn<bool>("parentsCancel");
-        QTest::addColumn<bool>("ends");
-        QTest::newRow("open") << "open" << false << false;
-        QTest::newRow("clear") << "clear" << false << false;
-        QTest::newRow("quit, Continue quits anyway") << "quit" << false << true;
-        QTest::newRow("quit, Cancel stays") << "quit" << true << false;
-        QTest::newRow("close request, Continue quits anyway") << "close" << false << true;
-        QTest::newRow("close request, Cancel stays") << "close" << true << false;
+        QTest::addColumn<QString>("reason"); // %1: the copy's folder, %2: the file in the way
+        QTest::addColumn<QString>("choice");
+        const QList<std::pair<QString, QString>> causes{
+            {"full disk", "The disk is full. Make room on the disk, then try again."},
+            {"read-only folder", "The folder '%1' cannot be written to. Make sure the folder "
+                                 "is not read-only, then try again."},
+            {"long name", "The file name is too long for the folder. Give the picture a "
+                          "shorter file name to keep its colors."},
+            {"file in the way", "'%2' is a file, but it should be a folder. Move or rename "
+                                "that file, then try again."}};
+        const QString quitting = "Press 'Continue' to quit anyway (the colors will be lost), or "
+                                 "'Cancel' to go on coloring.";
+        const QList<std::pair<QString, QString>> actions{
+            {"open", "Press 'Continue' to open another picture anyway (the colors of this "
+                     "picture will not be kept), or 'Cancel' to go on coloring."},
+            {"clear", "Press 'Continue' to clear the picture anyway (its colors will not be "
+                      "kept), or 'Cancel' to go on coloring."},
+            {"quit", quitting},
+            {"close request", quitting}};
+        for (const auto& [cause, reason] : causes)
+            for (const auto& [action, choice] : actions)
+                for (const bool cancel : {false, true})
+                    QTest::addRow("%s, %s, %s", qPrintable(cause), qPrintable(action),
+                                  cancel ? "Cancel" : "Continue")
+                        << cause << action << cancel << reason << choice;
     }
-    void failedSaveKeepsThePicture() {
+    void failedSaveOffersAWayOn() {
+        QFETCH(QString, cause);
         QFETCH(QString, action);
         QFETCH(bool, parentsCancel);
-        QFETCH(bool, ends);
+        QFETCH(QString, reason);
+        QFETCH(QString, choice);
         LoadedMain rig;
         Answer answer;
         answer.parentsCancel = parentsCancel;
-        const QString cat = openLineArt(rig);
-        // A plain file where the book's folder of coloured copies belongs.
-        const QString blocker = ColoredCopyFolder(cat).chopped(1);
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        const QString name =
+            cause == "long name" ? QString(240, QLatin1Char('a')) + ".bmp" : QString("cat.bmp");
+        const QString cat = addPicture(rig, "farm", name, lineArt());
+        rig.chooser.file = cat;
+        rig.m.c_click(0);
+        QCOMPARE(rig.m.PicturePath, cat);
+        const QString copy = ColoredCopyPath(cat);
+        const QString copyFolder = ColoredCopyFolder(cat).chopped(1);
+        QByteArray oldCopy;
+        if (cause == "full disk" || cause == "long name") {
+            oldCopy = QByteArray(4000, 'c'); // larger than the limit: only new bytes fail
+            QVERIFY(QDir().mkpath(copyFolder));
+            QFile file(copy);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(oldCopy);
+        }
+        // Even the superuser cannot create files in /sys.
+        if (cause == "read-only folder") QVERIFY(QFile::link("/sys/kernel", copyFolder));
+        if (cause == "file in the way") {
+            QFile file(copyFolder);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
         rig.m.pTool_MouseUp(1);
         stroke(rig.m, QPoint(30, 30), QPoint(60, 60));
         stroke(rig.m, QPoint(130, 30), QPoint(160, 60));
         const QImage canvas = rig.m.P->Image().image();
+        const QStringList filesBefore = everyFile(rig.folder.path());
         const int shownBefore = rig.chooser.shown();
-        rig.chooser.file = addPicture(rig, "farm", "dog.bmp", lineArt());
+        QImage dogArt(120, 90, QImage::Format_RGB32);
+        dogArt.fill(Qt::white);
+        QPainter(&dogArt).fillRect(QRect(20, 20, 40, 40), Qt::black);
+        const QString dog = addPicture(rig, "farm", "dog.bmp", dogArt);
+        rig.chooser.file = dog;
 
-        if (action == "open") rig.m.c_click(0);
-        if (action == "clear") rig.m.c_click(1);
-        if (action == "quit") rig.m.pFunc_Click(0);
-        if (action == "close") rig.m.Me()->close();
+        {
+            // The program's own start-up lets a write past the limit fail instead of ending
+            // the program; the limit lasts only while the parents leave the picture.
+            std::optional<testing::SizeLimit> limit;
+            if (cause == "full disk") limit.emplace(512);
+            if (action == "open") rig.m.c_click(0);
+            if (action == "clear") rig.m.c_click(1);
+            if (action == "quit") rig.m.pFunc_Click(0);
+            if (action == "close request") rig.m.Me()->close();
+        }
         QCoreApplication::processEvents();
 
-        QCOMPARE(answer.parentMessages.size(), 1);
-        const QString folder = QDir::toNativeSeparators(blocker);
-        const QString expected =
-            "The colored picture could not be saved.\r\n\r\nThe folder '" + folder +
-            "' cannot be written to.\r\n\r\n" +
-            (action == "open" || action == "clear"
-                 ? "The picture stays open so that nothing is lost. Make room on the disk and "
-                   "try again."
-                 : "Press 'Continue' to quit anyway (the colors will be lost), or 'Cancel' to "
-                   "go on coloring.");
-        QCOMPARE(answer.parentMessages[0], expected);
+        QCOMPARE(answer.parentMessages,
+                 QStringList{"The colored picture could not be saved.\r\n\r\n" +
+                             reason.arg(QDir::toNativeSeparators(copyFolder),
+                                        QDir::toNativeSeparators(copyFolder)) +
+                             "\r\n\r\n" + choice});
         QVERIFY(!answer.bubblesRanDuringParentMessage);
-        QCOMPARE(rig.ends.count(), ends ? 1 : 0);
-        if (ends) return;
-        QCOMPARE(rig.chooser.shown(), shownBefore);
-        QCOMPARE(rig.m.PicturePath, cat);
-        QCOMPARE(rig.m.UndoIndex, 1);
-        QCOMPARE(rig.m.Tool, 1);
-        QVERIFY(rig.m.pTool[1]->Pressed());
-        QCOMPARE(rig.m.P->Image().image(), canvas);
+        QCOMPARE(bytesOf(copy), oldCopy);
+        QStringList filesAfter = everyFile(rig.folder.path());
+        filesAfter.removeOne(QDir(rig.folder.path()).relativeFilePath(dog));
+        QCOMPARE(filesAfter, filesBefore);
+        const bool quits = action == "quit" || action == "close request";
+        QCOMPARE(rig.ends.count(), quits && !parentsCancel ? 1 : 0);
+        if (quits && !parentsCancel) return;
         QVERIFY(rig.m.Timer1->Enabled());
+        QCOMPARE(rig.chooser.shown(), shownBefore + (action == "open" && !parentsCancel));
+        if (parentsCancel) {
+            QCOMPARE(rig.m.PicturePath, cat);
+            QCOMPARE(rig.m.UndoIndex, 1);
+            QVERIFY(rig.m.c[2]->Enabled());
+            QCOMPARE(rig.m.Tool, 1);
+            QCOMPARE(rig.m.P->Image().image(), canvas);
+        } else {
+            QCOMPARE(rig.m.PicturePath, action == "open" ? dog : cat);
+            QCOMPARE(rig.m.UndoIndex, -1);
+            QVERIFY(!rig.m.c[2]->Enabled());
+            QCOMPARE(shownCanvas(rig.m), action == "open" ? dogArt : lineArt());
+        }
+        if (!parentsCancel || cause != "file in the way") return;
 
         // Room again: the next save writes the copy, and the open goes ahead.
-        QVERIFY(QFile::remove(blocker));
+        QVERIFY(QFile::remove(copyFolder));
         rig.m.c_click(0);
         QCOMPARE(answer.parentMessages.size(), 1);
-        QCOMPARE(rig.m.PicturePath, rig.chooser.file);
-        const QImage copy(ColoredCopyPath(cat));
-        QCOMPARE(copy.size(), canvas.size());
-        QVERIFY(qGray(copy.pixel(45, 45)) < 200); // the stroke (black: the current colour)
+        QCOMPARE(rig.m.PicturePath, dog);
+        const QImage saved(copy);
+        QCOMPARE(saved.size(), canvas.size());
+        QVERIFY(qGray(saved.pixel(45, 45)) < 200); // the stroke (black: the current colour)
     }
 };
 

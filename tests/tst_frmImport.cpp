@@ -1,7 +1,10 @@
 // The picture-pack window: its looks, installing a pack through the real file dialog with
 // the parents' messages, the download page and the chooser that has to scan anew.
 
+#include "AppPath.h"
+#include "ImportMessages.h"
 #include "PackSupport.h"
+#include "SizeLimitSupport.h"
 #include "TestSupport.h"
 #include "frmImport.h"
 #include "frmOpen.h"
@@ -17,7 +20,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <optional>
+#include <cstdio>
 
 using namespace vb;
 using testing::MakePack;
@@ -38,11 +41,10 @@ const QString Damaged =
     "* Please note that you can not install The Tintavale Version 4 Picture Packs for use "
     "within this program.";
 const QString TooLarge =
-    "This Picture Pack holds a picture that is too large to colour (more than 4096 pixels wide "
-    "or high). Please download the pack again.";
+    "This Picture Pack holds a picture that is too large to color (more than 4096 pixels wide "
+    "or high), so the pack cannot be used.";
 const QString DiskFull =
-    "The pictures could not be written to the picture library. The disk may be full, or the "
-    "folder may not be writable.\r\n\r\nThe disk is full.";
+    "The pictures could not be written to the picture library. The disk is full.";
 
 // Answers the modal dialogs as they come up: the file dialog chooses `file` (or is
 // cancelled when it is empty), and each parents' message is read and continued.
@@ -130,41 +132,37 @@ private slots:
         QTest::addColumn<QByteArray>("pack"); // empty: the dialog is cancelled
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QStringList>("booksAfter");
-        QTest::addColumn<bool>("fullDisk"); // no file may grow past 4 KB
 
         const QByteArray gif = testing::TinyGif(), bmp = testing::BmpBytes(4, 3);
         QTest::newRow("good pack") << MakePack("Farm|cow.gif|pig.bmp", {gif, bmp})
-                                   << QStringList{Success} << QStringList{"Farm", "Old"} << false;
-        QTest::newRow("taken book name") << MakePack("Old|cow.gif", {gif}) << QStringList{Success}
-                                         << QStringList{"Old", "Old1"} << false;
+                                   << QStringList{Success} << QStringList{"Farm", "Old"};
+        QTest::newRow("taken book name")
+            << MakePack("Old|cow.gif", {gif}) << QStringList{Success} << QStringList{"Old", "Old1"};
         QTest::newRow("no separator")
-            << "Farm|cow.gif " + gif << QStringList{Damaged} << QStringList{"Old"} << false;
+            << "Farm|cow.gif " + gif << QStringList{Damaged} << QStringList{"Old"};
         QTest::newRow("too few names")
-            << MakePack("Farm|cow.gif", {gif, bmp}) << QStringList{Damaged} << QStringList{"Old"} << false;
+            << MakePack("Farm|cow.gif", {gif, bmp}) << QStringList{Damaged} << QStringList{"Old"};
         QTest::newRow("name leaving the book")
-            << MakePack("Farm|../cow.gif", {gif}) << QStringList{Damaged} << QStringList{"Old"} << false;
+            << MakePack("Farm|../cow.gif", {gif}) << QStringList{Damaged} << QStringList{"Old"};
         QTest::newRow("piece that is not a picture")
             << MakePack("Farm|cow.gif|pig.bmp", {gif, "BM"}) << QStringList{Damaged}
-            << QStringList{"Old"} << false;
+            << QStringList{"Old"};
         QTest::newRow("empty last piece") << MakePack("Farm|cow.gif|z.gif", {gif, ""})
-                                          << QStringList{Damaged} << QStringList{"Old"} << false;
+                                          << QStringList{Damaged} << QStringList{"Old"};
         const QByteArray jpeg = testing::JpegBytes(60, 60);
         QTest::newRow("JPEG cut in half")
             << MakePack("Farm|cow.gif|pig.jpg", {gif, jpeg.left(jpeg.size() / 2)})
-            << QStringList{Damaged} << QStringList{"Old"} << false;
+            << QStringList{Damaged} << QStringList{"Old"};
         QTest::newRow("picture too large")
             << MakePack("Farm|cow.gif|wide.bmp", {gif, testing::BmpBytes(4097, 1)})
-            << QStringList{TooLarge} << QStringList{"Old"} << false;
-        QTest::newRow("disk full") << MakePack("Farm|cow.gif|pig.bmp", {gif, testing::BmpBytes(80, 60)})
-                                   << QStringList{DiskFull} << QStringList{"Old"} << true;
-        QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"} << false;
+            << QStringList{TooLarge} << QStringList{"Old"};
+        QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"};
     }
 
     void install() {
         QFETCH(QByteArray, pack);
         QFETCH(QStringList, messages);
         QFETCH(QStringList, booksAfter);
-        QFETCH(bool, fullDisk);
         const bool succeeds = messages == QStringList{Success};
 
         testing::ProgramFolder program;
@@ -178,8 +176,6 @@ private slots:
         Forms::frmOpen().Load(); // the chooser that showed the importer
 
         DialogAnswerer answerer(pack.isEmpty() ? QString() : packFile);
-        std::optional<testing::FileSizeLimit> limit;
-        if (fullDisk) limit.emplace(4096);
         bool stayedOpen = false;
         QVERIFY(testing::whileModal([] { form().Show(true); },
                                     [&] {
@@ -187,7 +183,6 @@ private slots:
                                         stayedOpen = form().Visible();
                                         if (stayedOpen) testing::click(form().lButton[2], {3, 3});
                                     }));
-        limit.reset();
         QCOMPARE(answerer.fileDialogs, 1);
         QCOMPARE(answerer.filters.size(), 1);
         QVERIFY(answerer.filters[0].startsWith("The Tintavale image pack (*.tvp)"));
@@ -207,6 +202,64 @@ private slots:
             QCOMPARE(cow.readAll(), testing::TinyGif() + "\r\n");
         }
         Forms::frmOpen().Unload();
+    }
+
+    // The pack is too large for the files a kiosk's limit allows: the import fails as on a
+    // full disk, the parents are told, and nothing stays of it, hidden staging included.
+    void sizeLimitTellsTheParents() {
+        testing::ProgramFolder program;
+        QVERIFY(QDir().mkpath(program.file("books/Old")));
+        QImage dog(40, 30, QImage::Format_RGB32);
+        dog.fill(Qt::white);
+        QVERIFY(dog.save(program.file("books/Old/dog.bmp"))); // a picture the chooser can show
+        const QString packFile = program.file("download.tvp");
+        const QByteArray pack =
+            MakePack("Farm|cow.gif|pig.bmp", {testing::TinyGif(), testing::BmpBytes(80, 60)});
+        WriteFile(packFile, pack);
+
+        const QString told =
+            testing::RunUnderSizeLimit(4096, {"--import", program.path(), packFile});
+        QCOMPARE(told, DiskFull);
+        QCOMPARE(QDir(program.file("books"))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"Old"});
+        QCOMPARE(
+            QDir(program.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            (QStringList{"books", "download.tvp"}));
+        QFile kept(packFile);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), pack);
+    }
+
+    // Each way an install can fail, in the words the parents read: a cause is stated once.
+    void failureTexts_data() {
+        using PicturePack::Outcome;
+        using PicturePack::WriteFailure;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("damaged") << int(Outcome::Damaged) << int(WriteFailure::Unknown) << Damaged;
+        QTest::newRow("too large")
+            << int(Outcome::TooLarge) << int(WriteFailure::Unknown) << TooLarge;
+        QTest::newRow("disk full")
+            << int(Outcome::CannotWrite) << int(WriteFailure::DiskFull) << DiskFull;
+        QTest::newRow("books folder not writable")
+            << int(Outcome::CannotWrite) << int(WriteFailure::FolderNotWritable)
+            << "The pictures could not be written to the picture library. The books folder "
+               "cannot be written to.";
+        QTest::newRow("cause unknown")
+            << int(Outcome::CannotWrite) << int(WriteFailure::Unknown)
+            << "The pictures could not be written to the picture library. The disk may be full, "
+               "or the books folder may not be writable.";
+    }
+    void failureTexts() {
+        QFETCH(int, kind);
+        QFETCH(int, cause);
+        QFETCH(QString, text);
+        PicturePack::Result result;
+        result.Kind = PicturePack::Outcome(kind);
+        result.Cause = PicturePack::WriteFailure(cause);
+        QCOMPARE(ImportFailureText(result), text);
     }
 
     void downloadPage() {
@@ -241,5 +294,27 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmImport)
+// The child of sizeLimitTellsTheParents: starts as the program does, adds the pack through
+// the window and prints the parents' messages.
+int ImportChild(int argc, char** argv) {
+    vb::LetWritesFailAtSizeLimit();
+    QApplication app(argc, argv);
+    vb::SetAppPath(QString::fromLocal8Bit(argv[2]));
+    Forms::frmOpen().Load();
+    DialogAnswerer answerer(QString::fromLocal8Bit(argv[3]));
+    QTimer::singleShot(0, [] {
+        testing::click(form().lButton[1], {3, 3});
+        if (form().Visible()) testing::click(form().lButton[2], {3, 3});
+    });
+    form().Show(true);
+    std::fputs(answerer.messages.join('|').toUtf8().constData(), stdout);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], "--import") == 0) return ImportChild(argc, argv);
+    QApplication app(argc, argv);
+    TestFrmImport test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_frmImport.moc"

@@ -4,6 +4,7 @@
 #include "AppPath.h"
 #include "Settings.h"
 #include "Shell.h"
+#include "SizeLimitSupport.h"
 #include "TestSupport.h"
 #include "frmFirstTime.h"
 #include "frmParentMessage.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
+#include <cstdio>
 #include <sys/fsuid.h>
 #include <unistd.h>
 
@@ -389,6 +391,22 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Settings.txt"});
     }
 
+    // Under a limit on the size of files the new settings do not fit: the parents are told
+    // as for any failed save, the old file stays whole and no temporary file is left.
+    void sizeLimitKeepsOldFile() {
+        testing::ProgramFolder folder;
+        const QString path = folder.file("Settings.txt");
+        const QByteArray old = "pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        WriteFile(path, old);
+        const QString told =
+            testing::RunUnderSizeLimit(rlim_t(old.size()), {"--save-settings", folder.path()});
+        QCOMPARE(told, SaveFailed);
+        QCOMPARE(ReadFile(path), old);
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"Settings.txt"});
+    }
+
     void folderLink_data() {
         QTest::addColumn<bool>("cancel");
         QTest::addColumn<bool>("folderExists");
@@ -430,5 +448,28 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmParental)
+// The child of sizeLimitKeepsOldFile: starts as the program does, types a longer password
+// into the options window, presses Okay, then Cancel, and prints the parents' messages.
+int SaveSettingsChild(int argc, char** argv) {
+    vb::LetWritesFailAtSizeLimit();
+    QApplication app(argc, argv);
+    vb::SetAppPath(QString::fromLocal8Bit(argv[2]));
+    Script script;
+    script.onOptions([] {
+        Type(Forms::frmParental().Text1, "a password longer than the old one");
+        testing::click(Forms::frmParental().Lab[0], QPoint(2, 2));
+    });
+    script.answerMessage();
+    script.onOptions([] { testing::click(Forms::frmParental().Lab[1], QPoint(2, 2)); });
+    if (!script.run() || Forms::frmParental().OKclicked) return 1;
+    std::fputs(script.log.join('|').toUtf8().constData(), stdout);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--save-settings") == 0) return SaveSettingsChild(argc, argv);
+    QApplication app(argc, argv);
+    TestFrmParental test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_frmParental.moc"

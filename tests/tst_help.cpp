@@ -259,6 +259,30 @@ private slots:
         QCOMPARE(w->windowTitle(), QString("Fixture")); // no title of its own: the file's
     }
 
+    // What the parents read in the viewer when something went wrong: each failure the
+    // program can report about adding pictures or saving colors, and the choice it offers.
+    void somethingGoesWrongCoversEachFailure_data() {
+        QTest::addColumn<QString>("phrase");
+        QTest::newRow("damaged pack") << "the file appears to be damaged";
+        QTest::newRow("pack too large") << "a picture is too large to color";
+        QTest::newRow("too large cannot be used") << "Such a pack cannot be used";
+        QTest::newRow("pictures not written")
+            << "the pictures could not be written to the picture library";
+        QTest::newRow("picture not saved") << "the colored picture could not be saved";
+        QTest::newRow("Cancel stays") << "Cancel: the picture stays as it is, with all its colors";
+        QTest::newRow("Continue goes on") << "Continue: The Tintavale goes on";
+    }
+    void somethingGoesWrongCoversEachFailure() {
+        QFETCH(QString, phrase);
+        const intptr_t h =
+            HtmlHelpA(nullptr, kStagedHelp, HH_DISPLAY_TOPIC, QStringLiteral("new pictures.htm"));
+        QVERIFY(h != 0);
+        const QString text = windowOf(h)->Browser()->toPlainText().simplified();
+        const qsizetype section = text.indexOf("If something goes wrong");
+        QVERIFY(section >= 0);
+        QVERIFY2(text.indexOf(phrase, section) > section, qPrintable(phrase));
+    }
+
     void showHelpTopic_data() {
         QTest::addColumn<bool>("helpFileThere");
         QTest::newRow("Help.chm in the program folder") << true;

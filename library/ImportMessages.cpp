@@ -1,0 +1,39 @@
+#include "ImportMessages.h"
+
+namespace {
+
+const QString Paragraph = QStringLiteral("\r\n\r\n");
+
+} // namespace
+
+QString ImportFailureText(const PicturePack::Result& result) {
+    using PicturePack::Outcome;
+    using PicturePack::WriteFailure;
+    switch (result.Kind) {
+    case Outcome::TooLarge:
+        // Downloading it again would bring the same picture: the pack itself cannot be used.
+        return QStringLiteral("This Picture Pack holds a picture that is too large to color "
+                              "(more than %1 pixels wide or high), so the pack cannot be used.")
+            .arg(PicturePack::MaxPictureSide);
+    case Outcome::CannotWrite: {
+        const QString text =
+            QStringLiteral("The pictures could not be written to the picture library. ");
+        switch (result.Cause) {
+        case WriteFailure::DiskFull:
+            return text + QStringLiteral("The disk is full.");
+        case WriteFailure::FolderNotWritable:
+            return text + QStringLiteral("The books folder cannot be written to.");
+        case WriteFailure::Unknown:
+            break;
+        }
+        return text + QStringLiteral("The disk may be full, or the books folder may not be "
+                                     "writable.");
+    }
+    default:
+        return QStringLiteral("There was an error when trying to open The Tintavale package "
+                              "file. The file appears to be damaged. Please download again.") +
+               Paragraph +
+               QStringLiteral("* Please note that you can not install The Tintavale Version 4 "
+                              "Picture Packs for use within this program.");
+    }
+}

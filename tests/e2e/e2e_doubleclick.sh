@@ -142,6 +142,8 @@ deliberate_click() {
 # After a double click: a deliberate click at canvas point x, y ($1, $2) paints, and the
 # second click's place ($4, $5) shows the clean picture. $3 names the place.
 nothing_painted() {
+  # The door's outline: the picture itself is shown, not just a white canvas.
+  wait_canvas 150 190 clean || fail "the picture does not show after the double click on $3"
   deliberate_click "$1" "$2" || fail "a click after the double click on $3 painted nothing"
   canvas "$work/now.png" || fail "no screenshot"
   n=$(differ_at "$work/now.png" "$work/art.png" "$4" "$5")

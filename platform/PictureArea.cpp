@@ -7,10 +7,12 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QUrl>
 
 namespace vb {
@@ -209,19 +211,26 @@ int16_t shiftCode(Qt::KeyboardModifiers m) {
 void PictureArea::mousePressEvent(QMouseEvent* e) {
     const double u = scaleUnit();
     pressedButton_ = buttonCode(e->button());
+    reportedButtons_ = (reportedButtons_ & buttonCode(e->buttons())) | pressedButton_;
+    lastPress_ = e->button();
+    lastPressTime_ = e->timestamp();
     emit MouseDown(pressedButton_, shiftCode(e->modifiers()), float(e->position().x() * u),
                    float(e->position().y() * u));
 }
 
 void PictureArea::mouseMoveEvent(QMouseEvent* e) {
     const double u = scaleUnit();
-    emit MouseMove(buttonCode(e->buttons()), shiftCode(e->modifiers()),
-                   float(e->position().x() * u), float(e->position().y() * u));
+    reportedButtons_ &= buttonCode(e->buttons());
+    emit MouseMove(reportedButtons_, shiftCode(e->modifiers()), float(e->position().x() * u),
+                   float(e->position().y() * u));
 }
 
 void PictureArea::mouseReleaseEvent(QMouseEvent* e) {
     const double u = scaleUnit();
     const int16_t button = buttonCode(e->button());
+    const bool reported = reportedButtons_ & button;
+    reportedButtons_ &= buttonCode(e->buttons()) & ~button;
+    if (!reported) return;
     emit MouseUp(button, shiftCode(e->modifiers()), float(e->position().x() * u),
                  float(e->position().y() * u));
     if (button == vbLeftButton && pressedButton_ == vbLeftButton &&
@@ -231,10 +240,20 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void PictureArea::mouseDoubleClickEvent(QMouseEvent* e) {
-    // The second press of a double click raises DblClick in place of MouseDown, and its
-    // release no Click, as the window toolkit the program was made for reports them.
+    // The toolkit pairs a press with the press before it anywhere in the program: same
+    // button, within the double-click interval. So a second press lands here as a double
+    // click even when the first went to another window, or closed one that lay over this
+    // area. Only a pair whose first press this area reported is a double click here; the
+    // second press of any other is no press of ours, and its moves and release neither.
+    const quint64 interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const bool ours = e->button() == lastPress_ && e->timestamp() - lastPressTime_ < interval;
+    lastPress_ = Qt::NoButton;
     pressedButton_ = 0;
+    if (!ours) return;
+    // The second press raises DblClick in place of MouseDown, and its release no Click, as
+    // the window toolkit the program was made for reports them.
     const double u = scaleUnit();
+    reportedButtons_ |= buttonCode(e->button());
     emit DblClickPress(buttonCode(e->button()), shiftCode(e->modifiers()),
                        float(e->position().x() * u), float(e->position().y() * u));
     if (e->button() == Qt::LeftButton) emit DblClick();

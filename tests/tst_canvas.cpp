@@ -62,6 +62,26 @@ void doublePress(QWidget* w, QPoint p, int button) {
     QApplication::sendEvent(w, &e);
 }
 
+// A mouse event through the window system's path, where the toolkit pairs a press with
+// the press before it, in whatever window, into a double click.
+void systemMouse(QWidget* top, QPoint at, QEvent::Type type, Qt::MouseButton b, int time) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : b;
+    qt_handleMouseEvent(top->windowHandle(), QPointF(at), QPointF(top->mapToGlobal(at)), held,
+                        type == QEvent::MouseMove ? Qt::NoButton : b, type, Qt::NoModifier, time);
+}
+
+// A press at `at`, a drag by `drag` and the release there.
+void systemClick(QWidget* top, QPoint at, Qt::MouseButton b, int time, QPoint drag = {}) {
+    systemMouse(top, at, QEvent::MouseButtonPress, b, time);
+    systemMouse(top, at + drag, QEvent::MouseMove, b, time + 20);
+    systemMouse(top, at + drag, QEvent::MouseButtonRelease, b, time + 40);
+}
+
+// A window that closes on the click's release, as the picture chooser and the messages do.
+struct ClosingWindow : QWidget {
+    void mouseReleaseEvent(QMouseEvent*) override { hide(); }
+};
+
 QImage dibImage(const cNDib& d) {
     QImage img(d.w(), d.h(), QImage::Format_RGB32);
     for (int y = 0; y < d.h(); ++y) std::memcpy(img.scanLine(y), d.pixel(0, y), size_t(d.w()) * 4);
@@ -80,6 +100,8 @@ private slots:
     void pressOnOutlineWaits();
     void doubleClickIsAPress_data();
     void doubleClickIsAPress();
+    void secondPressNeedsTheFirst_data();
+    void secondPressNeedsTheFirst();
     void offTheCanvasKeepsWaiting_data();
     void offTheCanvasKeepsWaiting();
     void exactBlend_data();
@@ -214,6 +236,68 @@ void TestCanvas::doubleClickIsAPress() {
     QString outside;
     QVERIFY(changedPixels(first, rig.canvas(), insideB, &outside) > 0);
     QVERIFY2(outside.isEmpty(), qPrintable("painted outside B at " + outside));
+}
+
+void TestCanvas::secondPressNeedsTheFirst_data() {
+    QTest::addColumn<int>("tool");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("firstOnCanvas");
+    QTest::newRow("both clicks on the canvas") << 0 << 1 << true;
+    QTest::newRow("both on the canvas, paintbrush, right button") << 1 << 2 << true;
+    QTest::newRow("first click closed a window over the canvas") << 0 << 1 << false;
+    QTest::newRow("first click closed a window, pencil, right button") << 2 << 2 << false;
+}
+
+// A quick second press on the canvas is a stroke when the first press of the pair was
+// the canvas's too. When the first click closed a window that lay over the canvas, the
+// second press paints nothing and takes no undo step, and neither its drag nor its
+// release paints or ends a stroke; a deliberate press after it paints as always.
+void TestCanvas::secondPressNeedsTheFirst() {
+    QFETCH(int, tool);
+    QFETCH(int, button);
+    QFETCH(bool, firstOnCanvas);
+    const Qt::MouseButton b = button == 2 ? Qt::RightButton : Qt::LeftButton;
+    CanvasRig rig;
+    rig.setTool(tool);
+    rig.putPicture(twoSquares());
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QWidget* top = &rig.window;
+    const QPoint at = rig.form.P->mapTo(top, QPoint(100, 110));
+    static int time = 1'000'000; // far from any press of the rows before
+    time += 100'000;
+
+    // An earlier stroke in A leaves its region map behind.
+    rig.form.CurrentR = 250;
+    systemClick(top, at - QPoint(40, 50), b, time - 10'000);
+    ClosingWindow over;
+    if (firstOnCanvas) {
+        systemClick(top, at, b, time);
+    } else {
+        over.setGeometry(QRect(top->mapToGlobal(at) - QPoint(20, 20), QSize(40, 40)));
+        over.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&over));
+        systemClick(&over, QPoint(20, 20), b, time);
+        QVERIFY(over.isHidden());
+    }
+    const QImage before = rig.canvas();
+    const int undoBefore = rig.form.UndoIndex;
+    QSignalSpy ends(rig.form.P, &PictureArea::MouseUp);
+
+    rig.form.CurrentR = 0;
+    rig.form.CurrentB = 250;
+    systemClick(top, at, b, time + 150, QPoint(15, 5));
+    QCOMPARE(rig.canvas() != before, firstOnCanvas);
+    QCOMPARE(rig.form.UndoIndex, firstOnCanvas ? undoBefore + 1 : undoBefore);
+    QCOMPARE(ends.count(), firstOnCanvas ? 1 : 0);
+    QCOMPARE(dibImage(*rig.form.CanvasDib), rig.canvas());
+
+    const QImage second = rig.canvas();
+    rig.form.CurrentB = 0;
+    rig.form.CurrentG = 250;
+    systemClick(top, at, b, time + 2000);
+    QVERIFY(rig.canvas() != second);
+    QCOMPARE(rig.form.UndoIndex, std::min(undoBefore + (firstOnCanvas ? 2 : 1), 2));
+    QCOMPARE(dibImage(*rig.form.CanvasDib), rig.canvas());
 }
 
 void TestCanvas::offTheCanvasKeepsWaiting_data() {

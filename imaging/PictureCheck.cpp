@@ -11,8 +11,8 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace {
 
@@ -52,14 +52,12 @@ bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
     cinfo.dct_method = JDCT_IFAST;
     if (!jpeg_start_decompress(&cinfo)) return false;
     // From libjpeg's own pool, which jpeg_destroy frees on every way out.
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                JPOOL_IMAGE,
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                                 cinfo.output_width * cinfo.output_components, 1);
     while (cinfo.output_scanline < cinfo.output_height)
         if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return false;
     return jpeg_finish_decompress(&cinfo) && errors.warnings == 0;
 }
-
 
 // Skips a colour table when the flags byte `packed` says one follows.
 bool SkipColourTable(QIODevice& gif, uchar packed) {
@@ -70,8 +68,7 @@ bool SkipColourTable(QIODevice& gif, uchar packed) {
 
 // Data sub-blocks: a length byte and that many bytes, up to a zero length. Each is handed
 // to `block`, when given.
-template <typename Block>
-bool WalkSubBlocks(QIODevice& gif, Block&& block) {
+template <typename Block> bool WalkSubBlocks(QIODevice& gif, Block&& block) {
     for (char length; gif.getChar(&length);) {
         if (length == 0) return true;
         if constexpr (std::is_same_v<std::decay_t<Block>, std::nullptr_t>) {

@@ -184,8 +184,8 @@ QImage DecodeBmp(const QByteArray& file) {
     if (!layout || int64_t(layout->Width) * layout->Height > int64_t(16384) * 16384)
         return QImage();
     QImage image;
-    if (!QImageIOHandler::allocateImage(QSize(layout->Width, layout->Height),
-                                        QImage::Format_RGB32, &image))
+    if (!QImageIOHandler::allocateImage(QSize(layout->Width, layout->Height), QImage::Format_RGB32,
+                                        &image))
         return QImage();
     image.fill(White);
     if (!Decoder(file, *layout, image).Run()) return QImage();

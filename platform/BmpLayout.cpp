@@ -96,8 +96,15 @@ std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize)
     if (l.Width <= 0 || l.Height == 0 || l.Width > MaxSide || l.Height > MaxSide)
         return std::nullopt;
     switch (l.BitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return std::nullopt;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        return std::nullopt;
     }
     const bool masked = l.Compression == BitFields && (l.BitCount == 16 || l.BitCount == 32);
     if (l.Compression != Rgb && !masked && !l.IsRle()) return std::nullopt;

@@ -36,8 +36,7 @@ StdPicture LoadPicture(const QString& path) {
     static const QStringList accepted{"bmp", "gif", "jpeg", "jpg"};
     if (!accepted.contains(QString::fromLatin1(format))) Raise(ErrInvalidPicture);
     // Files the reader could show with made-up or shifted pixels are decoded here instead.
-    QImage image =
-        format == "bmp" && NeedsOwnBmpDecoder(path) ? ReadOwnBmp(path) : reader.read();
+    QImage image = format == "bmp" && NeedsOwnBmpDecoder(path) ? ReadOwnBmp(path) : reader.read();
     if (image.isNull()) Raise(ErrInvalidPicture);
     // A GIF's transparent pixels show the back colour of the area it is set on.
     const bool transparent = format == "gif" && image.hasAlphaChannel();

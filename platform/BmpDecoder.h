@@ -9,8 +9,8 @@
 namespace vb {
 
 // The picture in the bytes of a BMP file, in 32-bit RGB. Pixels an RLE stream skips or a
-// short file never reaches are white. Null when the header is not one Qt's reader takes, or
-// claims more than the reader would allocate.
+// short file never reaches are white. Null when the header is not one Qt's reader takes,
+// claims more than the reader would allocate, or the file ends before its pixels.
 QImage DecodeBmp(const QByteArray& file);
 
 } // namespace vb

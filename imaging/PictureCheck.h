@@ -1,7 +1,7 @@
 #pragma once
 // Whether the bytes of a picture file are whole: every pixel is in the file, so nothing of
-// the picture is made up. Bytes after that end (a JPEG's
-// end marker, a GIF's trailer, a BMP's pixel data) do not matter.
+// the picture is made up. Bytes after its end (a JPEG's end marker, a GIF's trailer, a
+// BMP's pixel data) do not matter.
 
 #include <QByteArray>
 #include <QSize>

@@ -104,7 +104,7 @@ GifWalk WalkGif(QIODevice& gif, Extension&& extension, Image&& image) {
         switch (uchar(introducer)) {
         case 0x3B: // trailer
             return GifWalk::Trailer;
-        case 0x00:
+        case 0x00: // an empty block
             break;
         case 0x21: // extension: a label, then sub-blocks
             if (!gif.getChar(&c) ||

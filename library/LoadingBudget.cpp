@@ -11,7 +11,7 @@ qint64 LoadingCost(const QString& source, qint64 unknown) {
     const PictureHeader header = ReadPictureHeader(file);
     if (!header.Size.isValid()) return unknown;
     const qint64 pixels = qint64(header.Size.width()) * header.Size.height();
-    // The program's own decoder holds the file's bytes and a 32-bit picture.
+    // The program's own decoder holds the whole file beside its 32-bit picture.
     if (header.Format == "bmp" && vb::NeedsOwnBmpDecoder(source)) return file.size() + pixels * 8;
     return pixels * (header.Format == "gif" && !header.SecondImage ? 4 : 8);
 }

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include <csetjmp>
 #include <cstdio>
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace {
@@ -21,16 +23,24 @@ int le16(const uchar* p) {
 struct JpegErrors {
     jpeg_error_mgr mgr;
     std::jmp_buf failed;
-    int warnings = 0;
+    int warnings = 0; // that mean pixels are missing or made up
 };
 
 [[noreturn]] void JpegFailed(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->failed, 1);
 }
 
-// Level -1 is a warning (libjpeg's way of saying it made data up); the others only trace.
+// Warnings that lose no pixel: bytes skipped between segments (padding before the end
+// marker, line ends after each segment, stray bytes after a header), and a JFIF revision
+// libjpeg does not know. Every other warning means data is missing or corrupt.
+bool Harmless(int code) {
+    return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR;
+}
+
+// Level -1 is a warning; the others only trace.
 void JpegMessage(j_common_ptr cinfo, int level) {
-    if (level < 0) ++reinterpret_cast<JpegErrors*>(cinfo->err)->warnings;
+    if (level < 0 && !Harmless(cinfo->err->msg_code))
+        ++reinterpret_cast<JpegErrors*>(cinfo->err)->warnings;
 }
 
 // Decodes every scan line (at an eighth of the size: the compressed data is read all the
@@ -42,12 +52,80 @@ bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
     cinfo.dct_method = JDCT_IFAST;
     if (!jpeg_start_decompress(&cinfo)) return false;
     // From libjpeg's own pool, which jpeg_destroy frees on every way out.
-    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
-                                                JPOOL_IMAGE,
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
                                                 cinfo.output_width * cinfo.output_components, 1);
     while (cinfo.output_scanline < cinfo.output_height)
         if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return false;
     return jpeg_finish_decompress(&cinfo) && errors.warnings == 0;
+}
+
+// Skips a colour table when the flags byte `packed` says one follows.
+bool SkipColourTable(QIODevice& gif, uchar packed) {
+    if (!(packed & 0x80)) return true;
+    const qint64 size = 3 << ((packed & 7) + 1);
+    return gif.skip(size) == size;
+}
+
+// Data sub-blocks: a length byte and that many bytes, up to a zero length. Each is handed
+// to `block`, when given.
+template <typename Block> bool WalkSubBlocks(QIODevice& gif, Block&& block) {
+    for (char length; gif.getChar(&length);) {
+        if (length == 0) return true;
+        if constexpr (std::is_same_v<std::decay_t<Block>, std::nullptr_t>) {
+            if (gif.skip(uchar(length)) != uchar(length)) return false;
+        } else {
+            const QByteArray data = gif.read(uchar(length));
+            if (data.size() != uchar(length)) return false;
+            block(data);
+        }
+    }
+    return false;
+}
+
+// Where an image lies on the logical screen.
+struct GifPlace {
+    int Left, Top, Width, Height;
+};
+
+enum class GifWalk { Trailer, Stopped, Broken };
+
+// Walks a GIF's blocks from its start up to the trailer: each extension's sub-blocks go to
+// `extension` with its label, each image's place to `image`, which says whether to walk
+// on. A lone zero byte between blocks (an empty block some writers leave) is passed over.
+template <typename Extension, typename Image>
+GifWalk WalkGif(QIODevice& gif, Extension&& extension, Image&& image) {
+    uchar head[13];
+    if (gif.read(reinterpret_cast<char*>(head), 13) != 13 ||
+        (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0) ||
+        !SkipColourTable(gif, head[10]))
+        return GifWalk::Broken;
+    const QSize screen(le16(head + 6), le16(head + 8));
+    for (char introducer, c; gif.getChar(&introducer);) {
+        switch (uchar(introducer)) {
+        case 0x3B: // trailer
+            return GifWalk::Trailer;
+        case 0x00: // an empty block
+            break;
+        case 0x21: // extension: a label, then sub-blocks
+            if (!gif.getChar(&c) ||
+                !WalkSubBlocks(gif, [&](const QByteArray& b) { extension(uchar(c), b); }))
+                return GifWalk::Broken;
+            break;
+        case 0x2C: { // image: place, flags, local colour table, code size, sub-blocks
+            uchar d[8];
+            if (gif.read(reinterpret_cast<char*>(d), 8) != 8) return GifWalk::Broken;
+            if (!image(screen, GifPlace{le16(d), le16(d + 2), le16(d + 4), le16(d + 6)}))
+                return GifWalk::Stopped;
+            if (!gif.getChar(&c) || !SkipColourTable(gif, uchar(c)) || !gif.getChar(&c) ||
+                !WalkSubBlocks(gif, nullptr))
+                return GifWalk::Broken;
+            break;
+        }
+        default:
+            return GifWalk::Broken;
+        }
+    }
+    return GifWalk::Broken;
 }
 
 } // namespace
@@ -70,47 +148,8 @@ bool IsWholeJpeg(const QByteArray& bytes) {
     return whole;
 }
 
-bool IsWholeGif(const QByteArray& bytes) {
-    const qsizetype size = bytes.size();
-    auto byte = [&](qsizetype at) { return uint8_t(bytes.at(at)); };
-    auto colourTable = [](uint8_t packed) -> qsizetype {
-        return (packed & 0x80) ? 3 << ((packed & 7) + 1) : 0;
-    };
-    // Data sub-blocks: a length byte and that many bytes, up to a zero length.
-    auto skipSubBlocks = [&](qsizetype& at) {
-        while (at < size) {
-            const uint8_t length = byte(at++);
-            if (length == 0) return true;
-            at += length;
-        }
-        return false;
-    };
-
-    if (size < 13 || !(bytes.startsWith("GIF87a") || bytes.startsWith("GIF89a"))) return false;
-    qsizetype at = 13 + colourTable(byte(10));
-    while (at < size) {
-        switch (byte(at++)) {
-        case 0x3B: // trailer
-            return true;
-        case 0x21: // extension: a label, then sub-blocks
-            ++at;
-            if (!skipSubBlocks(at)) return false;
-            break;
-        case 0x2C: // image: descriptor, local colour table, code size, sub-blocks
-            if (at + 9 > size) return false;
-            at += 9 + colourTable(byte(at + 8));
-            ++at;
-            if (!skipSubBlocks(at)) return false;
-            break;
-        default:
-            return false;
-        }
-    }
-    return false;
-}
-
 bool IsWholeBmp(const QByteArray& bytes) {
-    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256));
+    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256), bytes.size());
     return layout && vb::BmpPixelsComplete(bytes, *layout);
 }
 
@@ -121,35 +160,29 @@ bool IsWholePicture(const QByteArray& bytes) {
     return false;
 }
 
+bool IsWholeGif(const QByteArray& bytes) {
+    QBuffer gif;
+    gif.setData(bytes); // shared, not copied
+    gif.open(QIODevice::ReadOnly);
+    return WalkGif(
+               gif, [](uchar, const QByteArray&) {}, [](QSize, const GifPlace&) { return true; }) ==
+           GifWalk::Trailer;
+}
+
 GifFirstImage ReadGifFirstImage(QIODevice& gif) {
     GifFirstImage first;
-    uchar head[13];
-    if (gif.read(reinterpret_cast<char*>(head), 13) != 13 ||
-        (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0))
-        return first;
-    const int screenW = le16(head + 6), screenH = le16(head + 8);
-    // Past the global colour table, then past extensions up to the first image.
-    if ((head[10] & 0x80) && gif.skip(3 << ((head[10] & 7) + 1)) != (3 << ((head[10] & 7) + 1)))
-        return first;
-    for (;;) {
-        char introducer, label;
-        if (!gif.getChar(&introducer)) return first;
-        if (uchar(introducer) == 0x2C) {
-            uchar d[8]; // left, top, width, height
-            if (gif.read(reinterpret_cast<char*>(d), 8) != 8) return first;
-            first.Canvas = QSize(std::max(screenW, le16(d) + le16(d + 4)),
-                                 std::max(screenH, le16(d + 2) + le16(d + 6)));
-            return first;
-        }
-        if (uchar(introducer) != 0x21 || !gif.getChar(&label)) return first;
-        for (char length; gif.getChar(&length) && length != 0;) {
-            const QByteArray block = gif.read(uchar(length));
-            if (block.size() != uchar(length)) return first;
-            // The image's control block: a see-through colour, or "restore to previous".
-            if (uchar(label) == 0xF9 && block.size() == 4)
-                first.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
-        }
-    }
+    auto extension = [&](uchar label, const QByteArray& block) {
+        // The image's control block: a see-through colour, or "restore to previous".
+        if (label == 0xF9 && block.size() == 4)
+            first.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
+    };
+    auto image = [&](QSize screen, const GifPlace& place) {
+        first.Canvas = QSize(std::max(screen.width(), place.Left + place.Width),
+                             std::max(screen.height(), place.Top + place.Height));
+        return false;
+    };
+    WalkGif(gif, extension, image);
+    return first;
 }
 
 PictureHeader ReadPictureHeader(QIODevice& device) {
@@ -158,6 +191,15 @@ PictureHeader ReadPictureHeader(QIODevice& device) {
     reader.setDecideFormatFromContent(true);
     header.Format = reader.format();
     header.Size = reader.size();
+    if (header.Format == "bmp") {
+        // The reader gives no size for a claim past its own limit, which is too large all
+        // the same.
+        device.seek(0);
+        const std::optional<vb::BmpLayout> layout =
+            vb::ReadBmpLayout(device.read(256), device.size());
+        if (layout) header.Size = QSize(layout->Width, layout->Height);
+        return header;
+    }
     if (header.Format != "gif") return header;
     // The reader gives the first image's size, but decoding takes the canvas's.
     device.seek(0);

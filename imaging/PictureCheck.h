@@ -1,7 +1,7 @@
 #pragma once
-// Whether the bytes of a picture file are whole: its decoder reaches the end of its data
-// without a warning, so nothing of the picture is made up. Bytes after that end (a JPEG's
-// end marker, a GIF's trailer, a BMP's pixel data) do not matter.
+// Whether the bytes of a picture file are whole: every pixel is in the file, so nothing of
+// the picture is made up. Bytes after its end (a JPEG's end marker, a GIF's trailer, a
+// BMP's pixel data) do not matter.
 
 #include <QByteArray>
 #include <QSize>
@@ -11,11 +11,13 @@ class QIODevice;
 // BMP, GIF or JPEG, told by their first bytes; anything else is not whole.
 bool IsWholePicture(const QByteArray& bytes);
 
-// Each decoded up to its end marker with no warning from libjpeg.
+// Each decoded up to its end marker with no libjpeg warning of missing or corrupt data
+// (bytes skipped between segments lose nothing).
 bool IsWholeJpeg(const QByteArray& bytes);
 // Its blocks walked up to the trailer.
 bool IsWholeGif(const QByteArray& bytes);
-// As long as its pixel array; RLE data up to its end-of-bitmap marker.
+// Every row's pixels, where the header says they start (the last row's padding may be
+// missing); RLE data up to its end-of-bitmap marker.
 bool IsWholeBmp(const QByteArray& bytes);
 
 // What a picture's header tells before it is decoded: its format (as QImageReader names

@@ -10,11 +10,10 @@ qint64 LoadingCost(const QString& source, qint64 unknown) {
     if (!file.open(QIODevice::ReadOnly)) return unknown;
     const PictureHeader header = ReadPictureHeader(file);
     if (!header.Size.isValid()) return unknown;
-    int bytesPerPixel = 8;
-    if (header.Format == "gif" && !header.SecondImage) bytesPerPixel = 4;
-    // Read twice to find the pixels the file leaves undefined, and the result made apart.
-    if (header.Format == "bmp" && vb::MayLeavePixelsUndefined(source)) bytesPerPixel = 12;
-    return qint64(header.Size.width()) * header.Size.height() * bytesPerPixel;
+    const qint64 pixels = qint64(header.Size.width()) * header.Size.height();
+    // The program's own decoder holds the whole file beside its 32-bit picture.
+    if (header.Format == "bmp" && vb::NeedsOwnBmpDecoder(source)) return file.size() + pixels * 8;
+    return pixels * (header.Format == "gif" && !header.SecondImage ? 4 : 8);
 }
 
 void LoadingBudget::Acquire(qint64 cost) {

@@ -13,8 +13,8 @@
 // The most memory that loading the picture at `source` can take at once, in bytes, judged
 // from its header: 4 bytes a pixel for the decoded picture, and 4 more for a full-size
 // 32-bit copy (the conversion to 32 bits, or the loading stage under a see-through GIF),
-// which only an opaque GIF is spared; 12 for a BMP that is read twice to find the pixels it
-// leaves undefined. A header that cannot be read counts as `unknown`.
+// which only an opaque GIF is spared; a BMP that the program decodes itself adds the file's
+// bytes. A header that cannot be read counts as `unknown`.
 qint64 LoadingCost(const QString& source, qint64 unknown);
 
 // Memory shared by threads that load pictures: each takes its share before loading and

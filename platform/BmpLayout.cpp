@@ -8,7 +8,7 @@ namespace vb {
 
 namespace {
 
-constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 4;
+constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3;
 constexpr int FileHeaderSize = 14;
 constexpr int CoreHeaderSize = 12; // the oldest header: 16-bit sizes, 3-byte palette entries
 
@@ -46,71 +46,93 @@ bool BmpLayout::IsRle() const {
     return (Compression == Rle8 && BitCount == 8) || (Compression == Rle4 && BitCount == 4);
 }
 
-bool BmpLayout::IsShort(int64_t fileSize) const {
-    return !IsRle() && fileSize < PixelStart + PixelBytes;
+int BmpLayout::MaskBytes() const {
+    return Compression == BitFields && InfoSize < 108 ? 12 : 0;
 }
 
-std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head) {
+int64_t BmpLayout::PixelEnd() const {
+    if (IsRle()) return PixelStart;
+    return PixelStart + PixelBytes - RowBytes + (int64_t(Width) * BitCount + 7) / 8;
+}
+
+bool BmpLayout::IsShort(int64_t fileSize) const {
+    return !IsRle() && fileSize < PixelEnd();
+}
+
+bool BmpLayout::QtMayMisread(int64_t fileSize) const {
+    return IsRle() || fileSize < PixelStart + PixelBytes || QtPixelStart != PixelStart;
+}
+
+std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize) {
     if (head.size() < FileHeaderSize + CoreHeaderSize || !head.startsWith("BM"))
         return std::nullopt;
     const uint32_t offBits = U32(head, 10), infoSize = U32(head, FileHeaderSize);
     const int info = FileHeaderSize + 4;
     BmpLayout l;
-    int paletteEntry = 4;
-    int32_t colours = 0;
+    uint32_t planes = 0, colours = 0;
     if (infoSize == CoreHeaderSize) {
         l.Width = int16_t(U16(head, info));
         l.Height = int16_t(U16(head, info + 2));
+        planes = U16(head, info + 4);
         l.BitCount = int(U16(head, info + 6));
-        paletteEntry = 3;
-    } else if (infoSize >= 40 && infoSize <= 124) {
+        l.PaletteEntry = 3;
+    } else if (infoSize == 40 || infoSize == 64 || infoSize == 108 || infoSize == 124) {
         if (head.size() < FileHeaderSize + 40) return std::nullopt;
         l.Width = int32_t(U32(head, info));
         l.Height = int32_t(U32(head, info + 4));
+        planes = U16(head, info + 8);
         l.BitCount = int(U16(head, info + 10));
         l.Compression = U32(head, info + 12);
-        colours = int32_t(U32(head, info + 28));
+        colours = U32(head, info + 28);
     } else {
         return std::nullopt;
     }
-    if (l.Height == INT32_MIN) return std::nullopt;
-    l.Height = l.Height < 0 ? -l.Height : l.Height;
+    l.InfoSize = int(infoSize);
+    if (l.Height == INT32_MIN || planes != 1) return std::nullopt;
+    l.TopDown = l.Height < 0;
+    l.Height = l.TopDown ? -l.Height : l.Height;
     // Far beyond any picture that can be loaded, and small enough that sizes cannot overflow.
     constexpr int32_t MaxSide = 1 << 24;
     if (l.Width <= 0 || l.Height == 0 || l.Width > MaxSide || l.Height > MaxSide)
         return std::nullopt;
     switch (l.BitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return std::nullopt;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        return std::nullopt;
     }
-    const bool packed = l.Compression == Rgb || l.Compression == BitFields ||
-                        l.Compression == AlphaBitFields;
-    if (!packed && !l.IsRle()) return std::nullopt;
+    const bool masked = l.Compression == BitFields && (l.BitCount == 16 || l.BitCount == 32);
+    if (l.Compression != Rgb && !masked && !l.IsRle()) return std::nullopt;
 
-    // The pixels follow the headers, the masks and the palette, or start later where the
-    // file header says so.
+    // The reader reads as many palette entries as the header asks for (all the bit count
+    // allows when it does not say), and looks for the pixels after them or later, where the
+    // file header says. Files that start their pixels inside that palette are whole all the
+    // same: the pixels are where the file header says whenever that is past the headers.
     if (l.BitCount <= 8) {
-        if (colours <= 0 || colours > (1 << l.BitCount)) colours = 1 << l.BitCount;
-    } else {
-        colours = 0;
+        if (colours > 256) return std::nullopt;
+        l.Colours = colours != 0 ? int(colours) : 1 << l.BitCount;
     }
-    int64_t masks = 0;
-    if (infoSize == 40 && l.Compression == BitFields) masks = 12;
-    if (infoSize == 40 && l.Compression == AlphaBitFields) masks = 16;
-    l.PixelStart = std::max<int64_t>(offBits, FileHeaderSize + int64_t(infoSize) + masks +
-                                                  int64_t(colours) * paletteEntry);
-    if (packed) {
-        const int64_t rowBytes = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
-        l.PixelBytes = rowBytes * l.Height;
+    const int64_t afterPalette = l.PaletteStart() + int64_t(l.Colours) * l.PaletteEntry;
+    l.QtPixelStart = std::max<int64_t>(offBits, afterPalette);
+    const bool offsetSane = offBits >= l.PaletteStart() && offBits <= fileSize;
+    l.PixelStart = offsetSane ? offBits : afterPalette;
+    if (!l.IsRle()) {
+        l.RowBytes = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
+        l.PixelBytes = l.RowBytes * l.Height;
     }
     return l;
 }
 
-bool MayLeavePixelsUndefined(const QString& path) {
+bool NeedsOwnBmpDecoder(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256));
-    return layout && (layout->IsRle() || layout->IsShort(file.size()));
+    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256), file.size());
+    return layout && layout->QtMayMisread(file.size());
 }
 
 bool BmpPixelsComplete(const QByteArray& file, const BmpLayout& layout) {

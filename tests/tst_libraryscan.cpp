@@ -2,12 +2,15 @@
 // the own-pictures folder, the loading texts, the sheet layout and the thumbnail workers.
 
 #include "AppPath.h"
+#include "BmpSupport.h"
 #include "LibraryScan.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QImage>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(testing::BmpShape)
 
 class TestLibraryScan : public QObject {
     Q_OBJECT
@@ -131,6 +134,40 @@ private slots:
             QCOMPARE(t.Pixels.pixel(50, bar / 2), qRgb(20 * i, 0, 0));
         }
         QVERIFY(idle > 0);
+    }
+
+    // A BMP cut short in a book gets its thumbnail like any other, the half it lacks white.
+    void cutShortBmpsAreShown_data() {
+        QTest::addColumn<testing::BmpShape>("shape");
+        testing::BmpShape s;
+        s.Width = 100, s.Height = 100;
+        for (const int bits : {24, 4}) {
+            for (const bool topDown : {false, true}) {
+                s.Bits = bits, s.TopDown = topDown;
+                s.Pixels = QByteArray(testing::RowBytes(s) * s.Height, '\x11');
+                QTest::addRow("%s %d-bit", topDown ? "top-down" : "bottom-up", bits) << s;
+            }
+        }
+        s.InfoSize = 12, s.Bits = 8, s.Colours = 16, s.TopDown = false;
+        s.Pixels = QByteArray(testing::RowBytes(s) * s.Height, '\x03');
+        QTest::newRow("OS/2 8-bit of 16 colours") << s;
+    }
+    void cutShortBmpsAreShown() {
+        QFETCH(testing::BmpShape, shape);
+        testing::ProgramFolder folder;
+        QVERIFY(QDir().mkpath(folder.file("books/a")));
+        QFile file(folder.file("books/a/cut.bmp"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QByteArray bytes = testing::Bmp(shape);
+        file.write(bytes.left(bytes.size() - shape.Pixels.size() / 2));
+        file.close();
+        ThumbnailMaker maker({{folder.file("books/a"), "cut.bmp", QPoint(6, 1)}}, 0xC0C0C0);
+        Thumbnail t;
+        QVERIFY(maker.Take(0, t, {}));
+        QCOMPARE(t.Pixels.size(), QSize(100, 100));
+        const int held = shape.TopDown ? 25 : 75, lacked = 100 - held;
+        QCOMPARE(t.Pixels.pixel(50, lacked), qRgb(255, 255, 255));
+        QVERIFY(t.Pixels.pixel(50, held) != qRgb(255, 255, 255));
     }
 };
 

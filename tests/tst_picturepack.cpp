@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "BmpSupport.h"
 #include "Leftovers.h"
 #include "LibraryScan.h"
 #include "PackSupport.h"
@@ -71,6 +72,31 @@ void Plant(const QString& root, const QStringList& paths) {
             Touch(full, "partial");
         }
     }
+}
+
+// `jpeg` with `extra` after each of its segments before the scan, or after the first only.
+QByteArray AfterSegments(const QByteArray& jpeg, const QByteArray& extra, bool firstOnly) {
+    QByteArray out = jpeg.left(2);
+    qsizetype at = 2;
+    while (at + 4 <= jpeg.size() && uchar(jpeg[at]) == 0xFF && uchar(jpeg[at + 1]) != 0xDA) {
+        const int length = uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]);
+        out += jpeg.mid(at, 2 + length);
+        if (!firstOnly || at == 2) out += extra;
+        at += 2 + length;
+    }
+    return out + jpeg.mid(at);
+}
+
+// `jpeg` with `bytes` written over its entropy-coded data, halfway through.
+QByteArray OverScan(QByteArray jpeg, const QByteArray& bytes) {
+    const qsizetype scan = jpeg.indexOf("\xff\xda");
+    return jpeg.replace((scan + jpeg.size()) / 2, bytes.size(), bytes);
+}
+
+// A 24-bit BMP header claiming `w` x `h`, and 146 bytes of pixels.
+QByteArray BmpClaim(int w, int h) {
+    return testing::BmpBytes(4, 3).left(18) + testing::Le(uint32_t(w), 4) +
+           testing::Le(uint32_t(h), 4) + testing::BmpBytes(4, 3).mid(26, 28) + QByteArray(146, 'p');
 }
 
 } // namespace
@@ -310,26 +336,59 @@ private slots:
     void piecesWholeAndSmallEnough_data() {
         QTest::addColumn<QByteArray>("piece");
         QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QByteArray>("shownAs"); // a picture it must look like, if any
 
         const QByteArray gif = testing::GifBytes(60, 60), jpeg = testing::JpegBytes(60, 60);
         const QByteArray bmp = testing::BmpBytes(80, 60); // 14,400 pixel bytes
         QVERIFY(gif.size() > 3600 && bmp.size() == 54 + 14400);
         // 8 x 4: three red, end of line, a move to (2, 2), two green, end of bitmap.
         const QByteArray rle("\x03\x01\x00\x00" "\x00\x02\x02\x01" "\x02\x02" "\x00\x01", 12);
-        auto row = [](const char* tag, const QByteArray& piece, Outcome outcome) {
-            QTest::newRow(tag) << piece << outcome;
+        auto row = [](const char* tag, const QByteArray& piece, Outcome outcome,
+                      const QByteArray& shownAs = QByteArray()) {
+            QTest::newRow(tag) << piece << outcome << shownAs;
         };
         row("GIF", gif, Outcome::Installed);
         row("GIF cut in half", gif.left(gif.size() / 2), Outcome::Damaged);
         row("GIF without its trailer", gif.chopped(1), Outcome::Damaged);
+        row("GIF with an empty block before its trailer", gif.chopped(1) + '\0' + ';',
+            Outcome::Installed, gif);
+        row("GIF with an empty block and no trailer", gif.chopped(1) + '\0', Outcome::Damaged);
         row("JPEG", jpeg, Outcome::Installed);
         row("JPEG cut in half", jpeg.left(jpeg.size() / 2), Outcome::Damaged);
         row("JPEG without its end marker", jpeg.chopped(2), Outcome::Damaged);
-        row("JPEG with stray bytes before its end marker",
-            jpeg.chopped(2) + "stray\xff\xd9", Outcome::Damaged);
+        // Bytes between segments: libjpeg skips them and loses no pixel.
+        row("JPEG with stray bytes before its end marker", jpeg.chopped(2) + "stray\xff\xd9",
+            Outcome::Installed, jpeg);
+        row("JPEG with zeros before its end marker",
+            jpeg.chopped(2) + QByteArray(64, '\0') + "\xff\xd9", Outcome::Installed, jpeg);
+        row("JPEG with CR LF after each segment", AfterSegments(jpeg, "\r\n", false),
+            Outcome::Installed, jpeg);
+        row("JPEG with stray bytes after its JFIF segment", AfterSegments(jpeg, "abc", true),
+            Outcome::Installed, jpeg);
+        QVERIFY(jpeg.mid(6, 5) == QByteArray("JFIF", 5) && jpeg[11] == 1);
+        row("JPEG of JFIF revision 2.01", QByteArray(jpeg).replace(11, 2, "\x02\x01"),
+            Outcome::Installed, jpeg);
+        row("JPEG with a marker inside its data", OverScan(jpeg, "\xff\xd3"), Outcome::Damaged);
+        row("JPEG with a bad Huffman code", OverScan(jpeg, QByteArray("\xff\x00", 2).repeated(4)),
+            Outcome::Damaged);
+        row("JPEG cut inside its data, then its end marker",
+            jpeg.left(jpeg.size() / 2) + "\xff\xd9", Outcome::Damaged);
         row("BMP", bmp, Outcome::Installed);
         row("BMP with 100 of its pixel bytes", bmp.left(54 + 100), Outcome::Damaged);
         row("BMP one byte short", bmp.chopped(1), Outcome::Damaged);
+        // 3 x 2 in 24 bits: rows of 9 pixel bytes and 3 of padding.
+        const QByteArray padded = testing::BmpBytes(3, 2, Qt::red);
+        row("BMP without its last row's padding", padded.chopped(3), Outcome::Installed, padded);
+        row("BMP without its last pixel byte", padded.chopped(4), Outcome::Damaged);
+        testing::BmpShape os2;
+        os2.InfoSize = 12, os2.Bits = 8, os2.Width = 40, os2.Height = 30;
+        os2.Colours = 16;
+        os2.Pixels = QByteArray(testing::RowBytes(os2) * os2.Height, '\x05');
+        const QByteArray shortPalette = testing::Bmp(os2);
+        os2.Colours = 0;
+        row("OS/2 BMP of 16 colours, its pixels right after them", shortPalette, Outcome::Installed,
+            testing::Bmp(os2));
+        row("OS/2 BMP of 16 colours, one byte short", shortPalette.chopped(1), Outcome::Damaged);
         row("RLE BMP", testing::RleBmp(8, 4, rle), Outcome::Installed);
         row("RLE BMP without end of bitmap", testing::RleBmp(8, 4, rle.chopped(2)),
             Outcome::Damaged);
@@ -341,6 +400,11 @@ private slots:
         row("4097 wide", testing::BmpBytes(4097, 1), Outcome::TooLarge);
         row("4097 high", testing::GifBytes(1, 4097), Outcome::TooLarge);
         row("4097 wide JPEG", testing::JpegBytes(4097, 2), Outcome::TooLarge);
+        // Past the reader's own limit, which then tells no size at all.
+        row("BMP claiming 40000 x 40000 in 200 bytes", BmpClaim(40000, 40000), Outcome::TooLarge);
+        row("top-down BMP claiming 20000 x 20000", BmpClaim(20000, -20000), Outcome::TooLarge);
+        row("RLE BMP claiming 40000 x 40000", testing::RleBmp(40000, 40000, rle),
+            Outcome::TooLarge);
         // Decoded onto its screen of 5000 x 5000, although its image is 60 x 60.
         QByteArray onBigScreen = gif;
         onBigScreen.replace(6, 4, QByteArray("\x88\x13\x88\x13", 4));
@@ -350,6 +414,7 @@ private slots:
     void piecesWholeAndSmallEnough() {
         QFETCH(QByteArray, piece);
         QFETCH(Outcome, outcome);
+        QFETCH(QByteArray, shownAs);
         const QStringList before = Tree(root_.path());
         const PicturePack::Result result =
             PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.pic", {Gif, piece}), books_);
@@ -357,6 +422,10 @@ private slots:
         if (outcome == Outcome::Installed) {
             QCOMPARE(result.Folder, books_ + "/Farm");
             QCOMPARE(ReadAll(result.Folder + "/piece.pic"), piece + "\r\n");
+            if (!shownAs.isEmpty()) {
+                const QImage shown = vb::LoadPicture(result.Folder + "/piece.pic").image();
+                QCOMPARE(shown, QImage::fromData(shownAs).convertToFormat(shown.format()));
+            }
         } else {
             QCOMPARE(result.Folder, QString());
             QCOMPARE(Tree(root_.path()), before);

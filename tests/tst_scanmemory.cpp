@@ -114,9 +114,12 @@ private slots:
             << "t.gif" << g({{30, 20}, {0, 0, 30, 20}, true}) << QSize() << qint64(30 * 20 * 8);
         QTest::newRow("GIF of one pixel on a large screen")
             << "c.gif" << g({{5600, 5600}, {0, 0, 1, 1}}) << QSize() << qint64(5600) * 5600 * 4;
-        // Read twice to find what it leaves undefined.
-        QByteArray rle = testing::RleBmp(30, 20, QByteArray("\x00\x01", 2));
-        QTest::newRow("RLE BMP") << "r.bmp" << rle << QSize() << qint64(30 * 20 * 12);
+        // Decoded by the program, which holds the file's bytes too.
+        const QByteArray rle = testing::RleBmp(30, 20, QByteArray("\x00\x01", 2));
+        QTest::newRow("RLE BMP") << "r.bmp" << rle << QSize() << qint64(30 * 20 * 8 + rle.size());
+        const QByteArray cut = testing::BmpBytes(30, 20).chopped(1);
+        QTest::newRow("BMP cut short")
+            << "s.bmp" << cut << QSize() << qint64(30 * 20 * 8 + cut.size());
         QTest::newRow("damaged GIF")
             << "d.gif" << QByteArray("GIF89a damaged") << QSize() << qint64(-1);
         QTest::newRow("no picture") << "e.bmp" << QByteArray("hello") << QSize() << qint64(-1);

@@ -183,8 +183,6 @@ QImage DecodeBmp(const QByteArray& file) {
     // can claim any size.
     if (!layout || int64_t(layout->Width) * layout->Height > int64_t(16384) * 16384)
         return QImage();
-    // Not one pixel of the picture is in the file.
-    if (file.size() <= layout->PixelStart) return QImage();
     QImage image;
     if (!QImageIOHandler::allocateImage(QSize(layout->Width, layout->Height), QImage::Format_RGB32,
                                         &image))

@@ -89,6 +89,13 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// A book "Old" with one picture the chooser can show.
+bool MakeOldBook(const testing::ProgramFolder& program) {
+    QImage dog(40, 30, QImage::Format_RGB32);
+    dog.fill(Qt::white);
+    return QDir().mkpath(program.file("books/Old")) && dog.save(program.file("books/Old/dog.bmp"));
+}
+
 } // namespace
 
 class TestFrmImport : public QObject {
@@ -166,10 +173,7 @@ private slots:
         const bool succeeds = messages == QStringList{Success};
 
         testing::ProgramFolder program;
-        QVERIFY(QDir().mkpath(program.file("books/Old")));
-        QImage dog(40, 30, QImage::Format_RGB32);
-        dog.fill(Qt::white);
-        QVERIFY(dog.save(program.file("books/Old/dog.bmp"))); // a picture the chooser can show
+        QVERIFY(MakeOldBook(program));
         const QString packFile = program.file("download.tvp");
         if (!pack.isEmpty()) WriteFile(packFile, pack);
 
@@ -208,10 +212,7 @@ private slots:
     // full disk, the parents are told, and nothing stays of it, hidden staging included.
     void sizeLimitTellsTheParents() {
         testing::ProgramFolder program;
-        QVERIFY(QDir().mkpath(program.file("books/Old")));
-        QImage dog(40, 30, QImage::Format_RGB32);
-        dog.fill(Qt::white);
-        QVERIFY(dog.save(program.file("books/Old/dog.bmp"))); // a picture the chooser can show
+        QVERIFY(MakeOldBook(program));
         const QString packFile = program.file("download.tvp");
         const QByteArray pack =
             MakePack("Farm|cow.gif|pig.bmp", {testing::TinyGif(), testing::BmpBytes(80, 60)});

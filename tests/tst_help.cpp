@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QTreeWidget>
@@ -281,6 +282,39 @@ private slots:
         const qsizetype section = text.indexOf("If something goes wrong");
         QVERIFY(section >= 0);
         QVERIFY2(text.indexOf(phrase, section) > section, qPrintable(phrase));
+    }
+
+    // The parents' page shows the five small buttons in the order they sit on the screen,
+    // each the very picture the program draws for it, at its own size.
+    void parentsButtonsOnTheirPage() {
+        const std::unique_ptr<ChmFile> chm = ChmFile::Open(kStagedHelp);
+        QVERIFY(chm);
+        const std::optional<QByteArray> page = chm->Read("parents_options.htm");
+        QVERIFY(page);
+        const QStringList buttons{"pFunc0", "pE0", "pE1", "pFunc3", "pFunc4"};
+        QStringList shown;
+        const QRegularExpression img("<img\\s[^>]*>", QRegularExpression::CaseInsensitiveOption);
+        const auto attribute = [](const QString& tag, const char* name) {
+            const QRegularExpression re(QString(" %1=\"([^\"]*)\"").arg(name));
+            return re.match(tag).captured(1);
+        };
+        for (const QRegularExpressionMatch& m : img.globalMatch(QString::fromUtf8(*page))) {
+            const QString tag = m.captured();
+            const QString src = attribute(tag, "src");
+            const std::optional<QByteArray> bytes = chm->Read(src);
+            QVERIFY2(bytes, qPrintable(src));
+            const QImage picture = QImage::fromData(*bytes).convertToFormat(QImage::Format_RGB32);
+            QVERIFY2(!picture.isNull(), qPrintable(src));
+            QCOMPARE(QSize(attribute(tag, "width").toInt(), attribute(tag, "height").toInt()),
+                     picture.size());
+            QString which = src;
+            for (const QString& b : buttons)
+                if (picture ==
+                    QImage(":/design/" + b + ".bmp").convertToFormat(QImage::Format_RGB32))
+                    which = b;
+            shown << which;
+        }
+        QCOMPARE(shown, buttons);
     }
 
     void showHelpTopic_data() {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Damaged picture packs (one whose last piece is empty, one whose JPEG is cut in half)
-# through the real importer: the parents see the damaged-file message, nothing is
-# installed, and the program starts again with its chooser, clearing on the way what an
-# interrupted import or save had left.
+# Damaged picture packs (one whose last piece is empty, one whose JPEG is cut half way
+# through its image data) through the real importer: the parents see the damaged-file
+# message, nothing is installed, and the program starts again with its chooser, clearing
+# on the way what an interrupted import or save had left.
 set -u
 here=$(dirname "$0")
 . "$here/lib.sh"
@@ -32,14 +32,19 @@ import_pack() {
   e2e_click_in "$result" 379 152 || fail "no Continue" # the button
   e2e_wait_gone "Message" || fail "the message stayed after Continue"
   e2e_wait_still 0 0 1024 768
-  xdotool search --onlyvisible --name "^Add pictures\$" >/dev/null || fail "the importer closed: $1 was taken as sound"
+  xdotool search --onlyvisible --name "^Add pictures\$" >/dev/null || fail "the importer closed: $1 was taken as whole"
 }
 
 e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 /usr/bin/convert -size 8x8 xc:white "$work/cow.gif"
-/usr/bin/convert -size 64x64 gradient:red-blue -quality 90 "$work/sky.jpg"
-half=$(($(stat -c %s "$work/sky.jpg") / 2))
+/usr/bin/convert -seed 7 -size 256x256 plasma:fractal -interlace none -quality 90 "$work/sky.jpg"
+# Cut half way through the compressed image data after the one scan header: every
+# segment a reader checks first is whole, only the pixels run out.
+sos=$(LC_ALL=C grep -obUaP '\xff\xda' "$work/sky.jpg" | cut -d: -f1)
+[ "$(wc -w <<<"$sos")" = 1 ] || fail "sky.jpg has not one scan but: $sos"
+data=$((sos + 2 + $(od -An -tu1 -j $((sos + 2)) -N 2 "$work/sky.jpg" | awk '{ print $1 * 256 + $2 }')))
+half=$((data + ($(stat -c %s "$work/sky.jpg") - 2 - data) / 2))
 { printf 'Farm|cow.gif|z.gif/x5x/'; cat "$work/cow.gif"; printf '/x5x/'; } >"$work/farm.tvp"
 { printf 'Sky|cow.gif|sky.jpg/x5x/'; cat "$work/cow.gif"; printf '/x5x/'; head -c "$half" "$work/sky.jpg"; } >"$work/cut.tvp"
 books_before=$(ls -A "$work/books")
@@ -50,7 +55,7 @@ e2e_click_in "$chooser" 56 480 || fail "no \"more pictures\"" # the button
 e2e_enter_password secret || fail "no password request"
 importer=$(e2e_wait_window "Add pictures") || fail "no importer after the password"
 import_pack "$work/farm.tvp" "$shots/e2e-import-damaged.png"
-# A JPEG cut in half is as damaged as an empty piece: the very same message.
+# A JPEG cut in its image data is as damaged as an empty piece: the very same message.
 import_pack "$work/cut.tvp" "$shots/e2e-import-cut.png"
 differing=$(/usr/bin/compare -metric AE "$shots/e2e-import-damaged.png" "$shots/e2e-import-cut.png" null: 2>&1)
 [ "$differing" = 0 ] || fail "the cut pack's message is not the damaged-pack message ($differing pixels differ)"

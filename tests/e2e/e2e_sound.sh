@@ -2,8 +2,8 @@
 # The sound effects reach a real audio server: a private PulseAudio with a null sink whose
 # monitor is recorded. With sound on, opening a picture and popping a bubble are each
 # heard within a second, and the message window's OK lets the program go on as soon as its
-# sound has ended; with sound off the same session is silent; and with no server at all the
-# program still runs and ends normally.
+# sound has ended (within 150 ms); with sound off the same session is silent; and with no
+# server at all the program still runs and ends normally.
 set -u
 here=$(dirname "$0")
 . "$here/lib.sh"
@@ -196,14 +196,15 @@ quiet_output
 expect_heard "opening a picture" "$opened_at" 600
 expect_heard "popping a bubble" "$popped_at" 70
 # The OK sound plays to its end before the message window closes, and the window does not
-# linger after it (the recording marks the close up to a poll late).
+# linger after it: a wait of a fixed allowance past the sound's length (250 ms) is too
+# long. The recording marks the close up to a poll late; under load some 60 ms.
 wait_recorded $((closed_at + second))
 ok_end=$(sound_end "$ok_at" $((closed_at + second)))
 [ "$ok_end" -gt "$ok_at" ] || fail "no OK sound"
 hold_ms=$(((closed_at - ok_end) * 1000 / second))
 echo "OK sound: ends $(((ok_end - ok_at) * 1000 / second)) ms after the click, window closes $hold_ms ms after its end"
 [ "$hold_ms" -ge 0 ] || fail "the message window closed before its OK sound ended"
-[ "$hold_ms" -le 1000 ] || fail "the message window stayed $hold_ms ms after its OK sound"
+[ "$hold_ms" -le 150 ] || fail "the message window stayed $hold_ms ms after its OK sound"
 
 started=$(mark) clock=$SECONDS
 session 0

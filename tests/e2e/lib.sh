@@ -162,8 +162,45 @@ e2e_click_in() {
   xdotool click 1
 }
 
-# The canvas area: the whole screen below the 103-pixel toolbar.
-e2e_canvas_area="0 103 1024 665"
+# Number of white pixels in a black and white picture: convert's arguments making it.
+e2e_white_pixels() {
+  /usr/bin/convert "$@" -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
+# Pixels at screen position x, y that do not show the line art in file $3 as the canvas
+# shows it: every dark pixel of the art must be dark on the screen, and of its light ones
+# (which colouring may cover) no more than half dark, so that neither an unpainted canvas
+# nor one still black passes. Prints the number of art pixels not shown: 0 when shown.
+e2e_art_missing() {
+  local art=$work/.art.png shown=$work/.shown.png size
+  /usr/bin/convert "$3[0]" -colorspace gray -threshold 50% "$art" || return 1
+  size=$(/usr/bin/identify -format "%wx%h" "$art") || return 1
+  /usr/bin/import -display "$DISPLAY" -window root -crop "$size+$1+$2" +repage "$shown" &&
+    /usr/bin/convert "$shown" -colorspace gray -threshold 50% "$shown" || return 1
+  # Screen minus art is 1 where an outline is missing; art minus screen where a light
+  # pixel is dark.
+  local pixels light missing dark
+  pixels=$(e2e_white_pixels "$art" -fx 1) light=$(e2e_white_pixels "$art")
+  missing=$(e2e_white_pixels "$shown" "$art" -compose Minus_Src -composite)
+  dark=$(e2e_white_pixels "$art" "$shown" -compose Minus_Src -composite)
+  [ "$light" -lt "$pixels" ] || { echo "$pixels"; return 0; } # no outline to look for
+  [ $((dark * 2)) -le "$light" ] && dark=0
+  echo $((missing + dark))
+}
+
+# Waits until the canvas shows the line art of the picture file $1, at its own size and
+# centred below the colouring window's 103-pixel toolbar.
+e2e_wait_art() {
+  local art=$1 main w h left top X Y WIDTH HEIGHT SCREEN
+  main=$(e2e_wait_window "The Tintavale") || return 1
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  read -r w h <<<"$(/usr/bin/identify -format "%w %h" "$art[0]")"
+  left=$((X + (WIDTH - w) / 2)) top=$((Y + 103 + (HEIGHT - 103 - h) / 2))
+  e2e_poll eval '[ "$(e2e_art_missing "$left" "$top" "$art")" = 0 ]' || {
+    echo "the canvas does not show $art: $(e2e_art_missing "$left" "$top" "$art") pixels differ" >&2
+    return 1
+  }
+}
 
 # At start-up: waits for the colouring window and the chooser, opens the first picture of
 # the sheet (the first picture of the first book) and waits until the chooser has gone
@@ -177,8 +214,9 @@ e2e_open_first_picture() {
   e2e_wait_drawn $((X + 8)) $((Y + 8)) 120 120 || return 1
   e2e_click_in "$chooser" 60 60 || return 1
   e2e_wait_gone "Open" || return 1
-  # shellcheck disable=SC2086
-  e2e_wait_still $e2e_canvas_area
+  local book
+  book=$work/books/$(ls "$work/books" | sort -f | head -1)
+  e2e_wait_art "$book/$(ls "$book" | sort -f | head -1)"
 }
 
 # Clicks the message window's OK button (at its right, beside the password box), waiting
@@ -209,4 +247,12 @@ e2e_quit() {
   xdotool mousemove 11 11 click 1
   e2e_message_ok || return 1
   e2e_wait_ended
+}
+
+# Clicks the parents' message window's Continue (at its bottom right), waiting up to 30 s
+# for the window.
+e2e_message_continue() {
+  local message
+  message=$(e2e_wait_window "Message") || return 1
+  e2e_click_in "$message" 379 152
 }

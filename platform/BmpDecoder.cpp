@@ -82,8 +82,7 @@ private:
         uint32_t red = 0xFF0000, green = 0xFF00, blue = 0xFF;
         if (l_.BitCount == 16) red = 0x7C00, green = 0x3E0, blue = 0x1F;
         if (l_.Compression == BitFields) {
-            // After a small info header, inside a larger one.
-            const int64_t at = l_.InfoSize < 108 ? 14 + l_.InfoSize : 14 + 40;
+            const int64_t at = l_.MaskStart();
             if (file_.size() < at + 12) return false;
             red = U32(file_, at), green = U32(file_, at + 4), blue = U32(file_, at + 8);
         }

@@ -10,7 +10,8 @@ namespace {
 
 constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3;
 constexpr int FileHeaderSize = 14;
-constexpr int CoreHeaderSize = 12; // the oldest header: 16-bit sizes, 3-byte palette entries
+constexpr int CoreHeaderSize = 12;    // the oldest header: 16-bit sizes, 3-byte palette entries
+constexpr int MaskedHeaderSize = 108; // the first info header that holds the colour masks
 
 uint32_t U16(const QByteArray& b, int at) {
     return uint8_t(b.at(at)) | uint32_t(uint8_t(b.at(at + 1))) << 8;
@@ -47,7 +48,15 @@ bool BmpLayout::IsRle() const {
 }
 
 int BmpLayout::MaskBytes() const {
-    return Compression == BitFields && InfoSize < 108 ? 12 : 0;
+    return Compression == BitFields && InfoSize < MaskedHeaderSize ? 12 : 0;
+}
+
+int64_t BmpLayout::MaskStart() const {
+    return FileHeaderSize + (InfoSize < MaskedHeaderSize ? InfoSize : 40);
+}
+
+int64_t BmpLayout::PaletteStart() const {
+    return FileHeaderSize + InfoSize + MaskBytes();
 }
 
 int64_t BmpLayout::PixelEnd() const {

@@ -25,9 +25,11 @@ struct BmpLayout {
     int64_t PixelBytes = 0;   // size of an uncompressed pixel array; 0 for RLE
 
     bool IsRle() const;
-    int64_t PaletteStart() const { return 14 + InfoSize + MaskBytes(); }
+    int64_t PaletteStart() const;
     // Colour masks after the info header (BI_BITFIELDS with a header too small to hold them).
     int MaskBytes() const;
+    // Where the colour masks are: after a small info header, inside a larger one.
+    int64_t MaskStart() const;
     // Where the last row's pixels end: its padding does not matter.
     int64_t PixelEnd() const;
     // Whether a file of `fileSize` bytes ends before its last pixel (never for RLE).

@@ -322,6 +322,8 @@ private slots:
         if (limit.startsWith("colours")) bytes = rlim_t(after.colours.size());
         if (limit.startsWith("outlines")) bytes = rlim_t(after.outlines.size());
         if (limit.endsWith("-1")) --bytes;
+        qInfo("limit %llu bytes; the page's files: outlines %lld, colours %lld", qulonglong(bytes),
+              qlonglong(after.outlines.size()), qlonglong(after.colours.size()));
         colourThePage();
         const QString result = testing::InChildUnderSizeLimit(bytes, [this] {
             const std::optional<SaveFailure> failure = m->SaveColoredPicture();

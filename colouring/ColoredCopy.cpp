@@ -33,3 +33,7 @@ QString ColoredCopyPath(const QString& picturePath) {
 QString OwnPicturePath() {
     return vb::AppPath() + QStringLiteral("/books/own pictures/own.bmp");
 }
+
+QString OwnPageJournal(const QString& appPath) {
+    return appPath + QStringLiteral("/books/own pictures/.tv-own-page-journal");
+}

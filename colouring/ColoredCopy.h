@@ -19,3 +19,6 @@ QString ColoredCopyFolder(const QString& picturePath);
 QString ColoredCopyPath(const QString& picturePath);
 // The child's own drawing page: AppPath() + "/books/own pictures/own.bmp".
 QString OwnPicturePath();
+// Where a replacement of the own page's outlines and coloured copy under way is recorded,
+// in the program folder `appPath`; start-up finishes what a kill cut short.
+QString OwnPageJournal(const QString& appPath);

@@ -1,14 +1,17 @@
 // The automatic save: before the canvas's picture is replaced or discarded, its coloured
 // copy is written as a JPEG into "colored pictures", and the child's own page keeps the
 // outlines drawn with the black marker. Nothing old is removed before its replacement is
-// safely written. An untouched canvas is not written again: every encoding of a JPEG
-// loses a little, so an unchanged copy must stay byte for byte as it is. A failed save
-// is never silent: the parents hear why, and the picture is not given up unless they say;
-// a cause that lasts must not hold them on one picture for good, so they may always go on.
+// safely written, and the own page's two files are replaced together. An untouched canvas
+// is not written again: every encoding of a JPEG loses a little, so an unchanged copy must
+// stay byte for byte as it is. A failed save is never silent: the parents hear why, and the
+// picture is not given up unless they say; a cause that lasts must not hold them on one
+// picture for good, so they may always go on.
 
 #include "FrmMain.h"
 
+#include "AppPath.h"
 #include "ColoredCopy.h"
+#include "SaveFile.h"
 #include "VbError.h"
 #include "cDIBSection.h"
 #include "frmParentMessage.h"
@@ -74,14 +77,28 @@ std::optional<SaveFailure> FrmMain::SaveColoredPicture() {
         P->KeepImageAsPicture();
         cDIBSection section;
         section.CreateFromPicture(P->Picture());
-        SaveJpegFile(section, copyPath, 90, &failure.SystemError);
+        SaveFile copy(copyPath);
+        WriteJpegFile(section, copy, 90, &failure.SystemError);
         section.ClearUp();
 
-        if (PicturePath == OwnPicturePath()) {
+        if (PicturePath != OwnPicturePath()) {
+            if (!copy.commit()) {
+                failure.SystemError = copy.SystemError();
+                return Failed(failure);
+            }
+        } else {
             // Drops the last stroke's red region fill; the outlines are the picture.
             tP->Cls();
+            SaveFile outlines(OwnPicturePath());
             failure.Folder = QFileInfo(OwnPicturePath()).path();
-            SavePicture(tP->Picture(), OwnPicturePath(), &failure.SystemError);
+            WritePicture(tP->Picture(), outlines, &failure.SystemError);
+            // Outlines and colours make one page: a page half replaced would put the new
+            // colours under the old outlines, so both files change or neither does.
+            failure.SystemError = CommitTogether(copy, outlines, OwnPageJournal(AppPath()));
+            if (failure.SystemError != 0) {
+                if (copy.SystemError() != 0) failure.Folder = ColoredCopyFolder(PicturePath);
+                return Failed(failure);
+            }
         }
     } catch (const VbError&) {
         return Failed(failure);

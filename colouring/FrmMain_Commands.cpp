@@ -3,7 +3,9 @@
 
 #include "FrmMain.h"
 
+#include "AppPath.h"
 #include "ColoredCopy.h"
+#include "SaveFile.h"
 #include "VbError.h"
 #include "frmMessage.h"
 #include "frmOpen.h"
@@ -55,6 +57,8 @@ bool FrmMain::OpenPicture() {
         return false;
     }
     if (chosen.isEmpty()) return true;
+    // A replacement of the page's two files cut short is finished before either is read.
+    if (chosen == OwnPicturePath()) RecoverTogether(OwnPageJournal(AppPath()));
 
     // The previous picture stays open after a failure, so its template must stay too: a
     // blank one would let strokes cross every outline, and the next save would write it

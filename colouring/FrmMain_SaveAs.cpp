@@ -35,6 +35,8 @@ void FrmMain::SaveAsJpeg() {
     args.Filter = QStringLiteral("Jpeg file (*.jpg)|*.jpg");
     args.FilterIndex = 1;
     args.DlgTitle = QStringLiteral("Save current picture as...");
+    // The dialog asks before a name that ".jpg" makes an existing file's is accepted.
+    args.FinalName = JpegFileName;
     if (!dialog.VBGetSaveFileName(args)) {
         Timer1->setEnabled(true);
         setEnabled(true);

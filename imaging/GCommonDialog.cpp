@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSetupDialog>
 #include <QPalette>
@@ -39,6 +40,35 @@ QColor toQColor(int32_t c) {
 int32_t toColorValue(const QColor& c) {
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
+
+// Qt's own file dialog, which can be told the name its caller will really write: the name
+// box then shows that name before the dialog accepts it, so the dialog's own question
+// about replacing a file is asked about the right file.
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(QWidget* owner, const QString& title, const QString& folder,
+               GCommonDialog::NameRule finalName)
+        : QFileDialog(owner, title, folder), finalName_(std::move(finalName)) {}
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        // A folder's name opens the folder, as always.
+        if (finalName_ && files.size() == 1 && !QFileInfo(files.first()).isDir()) {
+            const QString chosen = files.first();
+            const QString final = finalName_(chosen);
+            auto* box = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (final != chosen && box) {
+                // Added to what was typed, so that a folder typed with the name stays.
+                const bool added = final.startsWith(chosen);
+                box->setText(added ? box->text() + final.mid(chosen.size()) : final);
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    GCommonDialog::NameRule finalName_;
+};
 
 } // namespace
 
@@ -103,8 +133,8 @@ GCommonDialog::FileResult GCommonDialog::runFileDialog(bool save, const QString&
                                                        const QString& filter, int32_t filterIndex,
                                                        const QString& initDir, const QString& title,
                                                        const QString& defaultExt, QWidget* owner,
-                                                       int32_t flags) {
-    QFileDialog dlg(owner, title, initDir);
+                                                       int32_t flags, const NameRule& finalName) {
+    FileDialog dlg(owner, title, initDir, finalName);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     // The descriptions carry their patterns already, as callers write them.
     dlg.setOption(QFileDialog::HideNameFilterDetails);
@@ -160,12 +190,13 @@ int32_t returnedFileFlags(int32_t flags, const QString& path, const QString& def
 
 // Runs the open or save dialog and writes its answer back into the caller's arguments;
 // a cancel empties the texts and sets FilterIndex to `cancelledIndex`.
-bool GCommonDialog::runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex) {
+bool GCommonDialog::runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex,
+                                const NameRule& finalName) {
     APIReturn_ = 0;
     ExtendedError_ = 0;
     const QString filter = ConvertFilter(a.Filter);
     const FileResult r = runFileDialog(save, a.FileName, filter, a.FilterIndex, a.InitDir,
-                                       a.DlgTitle, a.DefaultExt, a.Owner, flags);
+                                       a.DlgTitle, a.DefaultExt, a.Owner, flags, finalName);
     APIReturn_ = r.chosen ? 1 : 0;
     if (!r.chosen) {
         a.FileName.clear();
@@ -190,7 +221,7 @@ bool GCommonDialog::VBGetOpenFileName(OpenFileArgs& a) {
 }
 
 bool GCommonDialog::VBGetSaveFileName(SaveFileArgs& a) {
-    return runFileArgs(a, true, SaveFlags(a), 0);
+    return runFileArgs(a, true, SaveFlags(a), 0, a.FinalName);
 }
 
 QString GCommonDialog::VBGetFileTitle(const QString& sFile) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -52,8 +53,13 @@ public:
         bool ReadOnly = false;
         bool HideReadOnly = false;
     };
+    // A name rule turns what the parents chose into the name the caller will write.
+    using NameRule = std::function<QString(const QString&)>;
+    // FinalName, when given, is the caller's rule: the dialog returns the name it gives,
+    // and asks before accepting one that exists, as for a name typed in full.
     struct SaveFileArgs : FileArgs {
         bool OverWritePrompt = true;
+        NameRule FinalName;
     };
     // CurFont, Color and flags come back filled in. PrinterDC -1: none.
     struct FontArgs {
@@ -148,8 +154,10 @@ private:
     };
     FileResult runFileDialog(bool save, const QString& fileName, const QString& filter,
                              int32_t filterIndex, const QString& initDir, const QString& title,
-                             const QString& defaultExt, QWidget* owner, int32_t flags);
-    bool runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex);
+                             const QString& defaultExt, QWidget* owner, int32_t flags,
+                             const NameRule& finalName);
+    bool runFileArgs(FileArgs& a, bool save, int32_t flags, int32_t cancelledIndex,
+                     const NameRule& finalName = {});
     void LoadSystemColors();
     QPrinter& storedPrinter();
 

@@ -139,6 +139,11 @@ bool sectionRows(cDIBSection& section, Rows& rows) {
     raiseJpegError(QStringLiteral("Failed to save to JPG %1").arg(status));
 }
 
+[[noreturn]] void raiseFileError(const vb::SaveFile& file, int32_t* SystemError) {
+    if (SystemError) *SystemError = file.SystemError();
+    raiseSaveError(kFileErrorBase - int32_t(file.error()));
+}
+
 // Owns what the compressor holds, so every way out releases it.
 struct Compressor {
     jpeg_compress_struct cinfo{};
@@ -153,15 +158,15 @@ struct Compressor {
 
 } // namespace
 
-bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality,
-                  int32_t* SystemError) {
+void WriteJpegFile(cDIBSection& Section, vb::SaveFile& File, int32_t Quality,
+                   int32_t* SystemError) {
     if (SystemError) *SystemError = 0;
     Compressor jpeg;
     if (const int32_t r = initCompressor(jpeg.cinfo, jpeg.err); r != 0)
         raiseJpegError(QStringLiteral("Failed to initialise the IJL library: %1").arg(r));
     jpeg.started = true;
 
-    const QFileInfo old(FilePath);
+    const QFileInfo old(File.Target());
     const bool existed = old.exists();
     const QDateTime accessed = existed ? old.lastRead() : QDateTime();
     const QDateTime modified = existed ? old.lastModified() : QDateTime();
@@ -171,24 +176,24 @@ bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality
     if (const int32_t r = compress(jpeg.cinfo, jpeg.err, jpeg.out, rows, Quality); r != 0)
         raiseSaveError(r);
 
-    // SaveFile writes beside the target and renames over it on commit; it gives the new
-    // file the old one's permissions.
-    vb::SaveFile file(FilePath);
-    auto fail = [&file, SystemError] {
-        if (SystemError) *SystemError = file.SystemError();
-        raiseSaveError(kFileErrorBase - int32_t(file.error()));
-    };
-    if (!file.open(QIODevice::WriteOnly)) fail();
-    if (file.write(reinterpret_cast<const char*>(jpeg.out.data), qint64(jpeg.out.used)) !=
+    // The temporary file takes the old one's permissions when it opens.
+    if (!File.isOpen() && !File.open(QIODevice::WriteOnly)) raiseFileError(File, SystemError);
+    if (File.write(reinterpret_cast<const char*>(jpeg.out.data), qint64(jpeg.out.used)) !=
             qint64(jpeg.out.used) ||
-        !file.flush())
-        fail();
+        !File.flush())
+        raiseFileError(File, SystemError);
     if (existed) {
         // Set on the written temporary file, so the rename carries them over. The birth
         // time cannot be set on Linux; the new file's is its own.
-        file.setFileTime(accessed, QFileDevice::FileAccessTime);
-        file.setFileTime(modified, QFileDevice::FileModificationTime);
+        File.setFileTime(accessed, QFileDevice::FileAccessTime);
+        File.setFileTime(modified, QFileDevice::FileModificationTime);
     }
-    if (!file.commit()) fail();
+}
+
+bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality,
+                  int32_t* SystemError) {
+    vb::SaveFile file(FilePath);
+    WriteJpegFile(Section, file, Quality, SystemError);
+    if (!file.commit()) raiseFileError(file, SystemError);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Writes a DIB section as a baseline JPEG file (libjpeg-turbo underneath).
 
+#include "SaveFile.h"
 #include "cDIBSection.h"
 
 #include <QString>
@@ -18,3 +19,9 @@
 // the file itself did not fail), so a caller can say why.
 bool SaveJpegFile(cDIBSection& Section, const QString& FilePath, int32_t Quality,
                   int32_t* SystemError = nullptr);
+
+// The writing half of SaveJpegFile: the JPEG goes into File (opened here when it is not
+// open yet) and is left for the caller to commit, so that it can replace its target
+// together with another file. Raises as SaveJpegFile does.
+void WriteJpegFile(cDIBSection& Section, vb::SaveFile& File, int32_t Quality,
+                   int32_t* SystemError = nullptr);

@@ -1,9 +1,11 @@
 #include "Leftovers.h"
 
+#include "ColoredCopy.h"
 #include "PicturePack.h"
 #include "SaveFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -25,13 +27,20 @@ int ClearLeftovers(const QString& appPath) {
         if (PicturePack::IsStagingFolder(name) && QDir(booksDir.filePath(name)).removeRecursively())
             ++removed;
 
+    // The own page's files are finished before their temporary files could be cleared;
+    // a journal that stays still needs them.
+    const QString journal = OwnPageJournal(appPath);
+    if (vb::RecoverTogether(journal)) ++removed;
+    const bool ownPagePending = QFileInfo::exists(journal);
+
     // Settings.txt and the scratch pictures, the child's own page, the coloured copies.
     removed += ClearSaveLeftovers(appPath);
-    removed += ClearSaveLeftovers(books + QStringLiteral("/own pictures"));
     const QString copies = appPath + QStringLiteral("/colored pictures");
+    if (!ownPagePending) removed += ClearSaveLeftovers(books + QStringLiteral("/own pictures"));
     removed += ClearSaveLeftovers(copies);
     for (const QString& book :
          QDir(copies).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
-        removed += ClearSaveLeftovers(copies + QLatin1Char('/') + book);
+        if (!ownPagePending || book != QLatin1String("own pictures"))
+            removed += ClearSaveLeftovers(copies + QLatin1Char('/') + book);
     return removed;
 }

@@ -1,24 +1,57 @@
 #include "SaveFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vb {
 
 namespace {
 
-const QLatin1String Marker(".tv-save-");
-constexpr int RandomLength = 6;
+const QLatin1String Prefix(".tv-save-");
+constexpr int RandomLength = 8;
+// Earlier versions named the file ".<target>.tv-save-" and six characters.
+constexpr int OldRandomLength = 6;
+// A journal names two files; anything longer is not one of ours.
+constexpr qint64 MaxJournalBytes = 4 * 8192;
 
-QString temporaryName(const QString& target) {
-    const QFileInfo info(target);
-    return info.path() + QLatin1String("/.") + info.fileName() + Marker +
-           RandomSuffix(RandomLength);
+std::function<void(CommitStep)>& StepObserver() {
+    static std::function<void(CommitStep)> observer;
+    return observer;
+}
+
+void Reached(CommitStep step) {
+    if (StepObserver()) StepObserver()(step);
+}
+
+QByteArray Encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// Makes a rename in `folder` last through a power cut; a folder that cannot be synced
+// still holds the rename for every process, so a failure changes nothing here.
+void SyncFolder(const QString& folder) {
+    const int fd = ::open(Encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool IsTemporaryName(const QString& fileName) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\.tv-save-[A-Za-z0-9]{%1}$").arg(RandomLength));
+    return pattern.match(fileName).hasMatch();
+}
+
+QString FolderOf(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absolutePath());
 }
 
 } // namespace
@@ -40,9 +73,10 @@ SaveFile::~SaveFile() {
 }
 
 bool SaveFile::open(OpenMode) {
-    if (isOpen()) return false;
+    if (isOpen() || finished_) return false;
+    const QString folder = QFileInfo(target_).path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        setFileName(temporaryName(target_));
+        setFileName(folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength));
         errno = 0;
         if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             systemError_ = 0;
@@ -72,32 +106,135 @@ void SaveFile::noteFailure() {
     if (systemError_ == 0) systemError_ = errno != 0 ? errno : EIO;
 }
 
-bool SaveFile::commit() {
-    if (!isOpen()) return false;
+bool SaveFile::finishWriting() {
+    if (!isOpen()) return finished_;
     errno = 0;
     const bool written = systemError_ == 0 && flush() && ::fsync(handle()) == 0;
     if (!written) noteFailure();
     close();
-    if (written && error() == NoError) {
-        if (std::rename(QFile::encodeName(fileName()).constData(),
-                        QFile::encodeName(target_).constData()) == 0)
-            return true;
+    finished_ = written && error() == NoError;
+    if (!finished_) {
         noteFailure();
+        QFile::remove(fileName()); // keeps this file's error for the caller
     }
-    QFile::remove(fileName()); // keeps this file's error for the caller
+    return finished_;
+}
+
+bool SaveFile::replaceTarget() {
+    errno = 0;
+    if (std::rename(Encoded(fileName()).constData(), Encoded(target_).constData()) != 0) {
+        noteFailure();
+        return false;
+    }
+    finished_ = false;
+    SyncFolder(FolderOf(target_));
+    return true;
+}
+
+bool SaveFile::commit() {
+    if (!finishWriting()) return false;
+    if (replaceTarget()) return true;
+    cancelWriting();
     return false;
 }
 
 void SaveFile::cancelWriting() {
-    if (!isOpen()) return;
-    close();
-    QFile::remove(fileName());
+    if (isOpen()) {
+        close();
+        QFile::remove(fileName());
+    } else if (finished_ && !kept_) {
+        QFile::remove(fileName());
+    }
+    finished_ = false;
 }
 
 bool SaveFile::IsLeftover(const QString& fileName) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\..+\\.tv-save-[A-Za-z0-9]{%1}$").arg(RandomLength));
-    return pattern.match(fileName).hasMatch();
+    static const QRegularExpression old(
+        QStringLiteral("^\\..+\\.tv-save-[A-Za-z0-9]{%1}$").arg(OldRandomLength));
+    return IsTemporaryName(fileName) || old.match(fileName).hasMatch();
+}
+
+// The journal lists each temporary file and its target, relative to the journal's folder
+// (the program folder may move between runs). Once it is on disk the replacement counts
+// as done: a kill after that point is finished by RecoverTogether, one before it leaves
+// only temporary files, which start-up clears.
+int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {
+    // One left unfinished comes first: this one's journal takes its place.
+    RecoverTogether(journal);
+    SaveFile* const files[] = {&first, &second};
+    for (SaveFile* file : files)
+        if (!file->finishWriting()) return file->SystemError();
+    // A rename cannot put a file over a folder: find that out before anything changes.
+    for (SaveFile* file : files)
+        if (QFileInfo(file->Target()).isDir()) return EISDIR;
+    Reached(CommitStep::Written);
+
+    const QDir folder = QFileInfo(journal).dir();
+    QByteArray text;
+    for (const SaveFile* file : files)
+        text += (folder.relativeFilePath(file->fileName()) + QLatin1Char('\t') +
+                 folder.relativeFilePath(file->Target()) + QLatin1Char('\n'))
+                    .toUtf8();
+    {
+        SaveFile record(journal);
+        if (!record.open(QIODevice::WriteOnly) || record.write(text) != text.size() ||
+            !record.commit())
+            return record.SystemError() != 0 ? record.SystemError() : EIO;
+    }
+    Reached(CommitStep::Recorded);
+
+    if (!first.replaceTarget()) {
+        // Nothing is replaced yet: without the journal the two files are mere leftovers.
+        QFile::remove(journal);
+        return first.SystemError();
+    }
+    Reached(CommitStep::FirstReplaced);
+    if (!second.replaceTarget() && !second.replaceTarget()) {
+        // Half replaced, and the old first file is gone: the journal and the second file
+        // stay, so the next start finishes the pair.
+        second.kept_ = true;
+        return second.SystemError();
+    }
+    Reached(CommitStep::BothReplaced);
+    QFile::remove(journal);
+    SyncFolder(FolderOf(journal));
+    return 0;
+}
+
+bool RecoverTogether(const QString& journal) {
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = file.read(MaxJournalBytes);
+    file.close();
+    const QDir folder = QFileInfo(journal).dir();
+    const QList<QByteArray> lines = text.split('\n');
+    bool finished = true;
+    for (qsizetype i = 0; i < qMin<qsizetype>(lines.size(), 2); ++i) {
+        const QList<QByteArray> names = lines[i].split('\t');
+        if (names.size() != 2) continue;
+        const QString temporary = folder.absoluteFilePath(QString::fromUtf8(names[0]));
+        const QString target = folder.absoluteFilePath(QString::fromUtf8(names[1]));
+        // A journal damaged or made by hand must not move anyone's files.
+        if (!IsTemporaryName(QFileInfo(temporary).fileName()) ||
+            FolderOf(temporary) != FolderOf(target) ||
+            SaveFile::IsLeftover(QFileInfo(target).fileName()))
+            continue;
+        if (!QFileInfo::exists(temporary)) continue; // renamed before the kill
+        if (std::rename(Encoded(temporary).constData(), Encoded(target).constData()) != 0)
+            finished = false;
+        else
+            SyncFolder(FolderOf(target));
+    }
+    // A rename that failed is tried again next time: the journal and its files stay.
+    if (finished) {
+        QFile::remove(journal);
+        SyncFolder(FolderOf(journal));
+    }
+    return true;
+}
+
+void SetCommitStepObserver(std::function<void(CommitStep)> observer) {
+    StepObserver() = std::move(observer);
 }
 
 } // namespace vb

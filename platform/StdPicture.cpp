@@ -44,19 +44,27 @@ StdPicture LoadPicture(const QString& path) {
         image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32));
 }
 
-void SavePicture(const StdPicture& picture, const QString& path, int* SystemError) {
+void WritePicture(const StdPicture& picture, SaveFile& file, int* SystemError) {
     if (SystemError) *SystemError = 0;
     if (picture.isEmpty()) Raise(ErrInvalidPicture);
-    // Written beside the target and renamed over it: an old file survives a failed write.
-    SaveFile file(path);
     auto fail = [&] {
         if (SystemError) *SystemError = file.SystemError();
         Raise(ErrPathFileAccess);
     };
-    if (!file.open(QIODevice::WriteOnly)) fail();
+    if (!file.isOpen() && !file.open(QIODevice::WriteOnly)) fail();
     // Qt writes BMP files with 24 bits per pixel for RGB888 images.
     const QImage rgb = picture.image().convertToFormat(QImage::Format_RGB888);
-    if (!rgb.save(&file, "BMP") || !file.commit()) fail();
+    if (!rgb.save(&file, "BMP")) fail();
+}
+
+void SavePicture(const StdPicture& picture, const QString& path, int* SystemError) {
+    // Written beside the target and renamed over it: an old file survives a failed write.
+    SaveFile file(path);
+    WritePicture(picture, file, SystemError);
+    if (!file.commit()) {
+        if (SystemError) *SystemError = file.SystemError();
+        Raise(ErrPathFileAccess);
+    }
 }
 
 StdPicture LoadResPicture(int id, int kind) {

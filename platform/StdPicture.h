@@ -9,6 +9,8 @@
 
 namespace vb {
 
+class SaveFile;
+
 class StdPicture {
 public:
     StdPicture() = default;
@@ -43,6 +45,9 @@ StdPicture LoadPicture(const QString& path);
 // A failed file step raises error 75; SystemError, when given, receives its errno (0 when
 // the file itself did not fail).
 void SavePicture(const StdPicture& picture, const QString& path, int* SystemError = nullptr);
+// The writing half of SavePicture: the BMP goes into `file` (opened here when it is not
+// open yet), left for the caller to commit together with another file.
+void WritePicture(const StdPicture& picture, SaveFile& file, int* SystemError = nullptr);
 // A bitmap (kind 0) or cursor (kind 2) of the program's own resources; an unknown id
 // raises 326 ("Resource with identifier not found").
 StdPicture LoadResPicture(int id, int kind);

@@ -2,6 +2,7 @@
 // what comes back after a choice and after a cancel, and the custom colours.
 
 #include "GCommonDialog.h"
+#include "JpegFileName.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -9,6 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,6 +30,11 @@ QString nul(const char* text) {
 
 template <typename Dialog> Dialog* modal() {
     return qobject_cast<Dialog*>(QApplication::activeModalWidget());
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void touch(const QString& path) {
@@ -261,6 +271,78 @@ private slots:
         QCOMPARE(a.FilterIndex, 1);
         QCOMPARE(a.Filter, nul("Jpeg file (*.jpg)~*.jpg"));
         QCOMPARE(a.flags, flags);
+    }
+
+    // A caller's name rule (".jpg" added unless the name ends in ".jpg" or ".jpeg"): the
+    // dialog asks about the name that will be written, in its own words, before it closes;
+    // a "No" leaves the dialog open on that name, to choose again or cancel.
+    void saveAsksAboutTheNameThatWillBeWritten_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("existing"); // a file already there
+        QTest::addColumn<QString>("answer");   // to the question, if it comes
+        QTest::addColumn<QString>("asked");    // the question's file, "" when none
+        QTest::addColumn<QString>("chosen");   // "" when the dialog was cancelled
+        QTest::newRow("new name") << "picture" << "other.jpg" << "" << "" << "picture.jpg";
+        QTest::newRow("taken once .jpg is added, replaced")
+            << "picture" << "picture.jpg" << "Yes" << "picture.jpg" << "picture.jpg";
+        QTest::newRow("taken once .jpg is added, kept")
+            << "picture" << "picture.jpg" << "No" << "picture.jpg" << "";
+        QTest::newRow("taken as typed") << "picture.jpeg" << "picture.jpeg" << "Yes"
+                                        << "picture.jpeg" << "picture.jpeg";
+        QTest::newRow("the name as typed exists, not the one written")
+            << "picture" << "picture" << "" << "" << "picture.jpg";
+        QTest::newRow("capitals get .jpg too")
+            << "picture.JPG" << "picture.JPG.jpg" << "No" << "picture.JPG.jpg" << "";
+        QTest::newRow("typed with a folder")
+            << "sub/picture" << "sub/picture.jpg" << "Yes" << "picture.jpg"
+            << "sub/picture.jpg";
+        QTest::newRow("a folder's name opens it") << "sub" << "sub/x.jpg" << "" << "" << "";
+    }
+    void saveAsksAboutTheNameThatWillBeWritten() {
+        QFETCH(QString, typed);
+        QFETCH(QString, existing);
+        QFETCH(QString, answer);
+        QFETCH(QString, asked);
+        QFETCH(QString, chosen);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("sub"));
+        touch(dir.filePath(existing));
+        const QByteArray old = "the parent's file";
+        {
+            QFile f(dir.filePath(existing));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+        }
+        GCommonDialog d;
+        GCommonDialog::SaveFileArgs a;
+        a.Filter = "Jpeg file (*.jpg)|*.jpg";
+        a.InitDir = dir.path();
+        a.FinalName = JpegFileName;
+        QStringList questions;
+        bool typedIn = false;
+        // Plays the parent: types the name once, answers the question, and cancels a
+        // dialog that is still open afterwards.
+        QTimer parent;
+        connect(&parent, &QTimer::timeout, [&] {
+            QWidget* modalNow = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modalNow)) {
+                questions << box->text();
+                box->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+            } else if (auto* dlg = qobject_cast<QFileDialog*>(modalNow)) {
+                if (typedIn) return dlg->reject();
+                typedIn = true;
+                dlg->findChild<QLineEdit*>("fileNameEdit")->setText(typed);
+                QMetaObject::invokeMethod(dlg, "accept", Qt::QueuedConnection);
+            }
+        });
+        parent.start(10);
+        bool result = false;
+        QVERIFY(testing::whileModal([&] { result = d.VBGetSaveFileName(a); }, [] {}));
+        QCOMPARE(result, !chosen.isEmpty());
+        QCOMPARE(a.FileName, chosen.isEmpty() ? QString() : dir.filePath(chosen));
+        QCOMPARE(questions, asked.isEmpty() ? QStringList()
+                                            : QStringList{asked + " already exists.\nDo you "
+                                                                  "want to replace it?"});
+        QCOMPARE(contents(dir.filePath(existing)), old);
     }
 
     void customColoursStayInTheirSixteenSlots() {

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QSpinBox>
@@ -45,6 +47,7 @@ public:
     bool ok = true;
     QString password = QStringLiteral("pw");
     QString saveAs; // typed into the save dialog; empty: cancel it
+    bool replace = true; // the answer when the save dialog asks to replace a file
     bool printOk = true;
     int copies = 1;
     QString pdfFile;
@@ -55,6 +58,10 @@ public:
     Parent() {
         connect(&timer_, &QTimer::timeout, this, &Parent::answer);
         timer_.start(10);
+        // A timer of its own: the save dialog asks while the other timer's answer to the
+        // dialog is still running, and a timer never fires inside its own handler.
+        connect(&questionTimer_, &QTimer::timeout, this, &Parent::answerQuestion);
+        questionTimer_.start(10);
     }
 
 private:
@@ -117,12 +124,21 @@ private:
             }
         }
     }
+    void answerQuestion() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        // The save dialog's own question; a "No" leaves the dialog open: cancel it.
+        seen << "replace? " + box->text();
+        if (!replace) saveAs.clear();
+        box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+    }
     template <typename T> T* visible() {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* t = qobject_cast<T*>(w); t && t->isVisible()) return t;
         return nullptr;
     }
     QTimer timer_;
+    QTimer questionTimer_;
 };
 
 void openPicture(LoadedMain& rig) {
@@ -345,6 +361,54 @@ private slots:
         parent.saveAs = QStringLiteral("/proc/picture.jpg"); // a folder nothing can be written to
         rig.m.pFunc_Click(1);
         QCOMPARE(parent.seen.count("parent message"), 1);
+        QVERIFY(rig.m.Me()->isEnabled());
+        QVERIFY(rig.m.Timer1->Enabled());
+    }
+
+    // Names up to the folder's limit are saved; a name that ".jpg" makes an existing
+    // file's is asked about first, and a "No" keeps the parent's file.
+    void saveAsNames_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("exists"); // `written` is there before, holding other bytes
+        QTest::addColumn<bool>("replace");
+        const QString p251(251, 'p');
+        QTest::newRow("255 bytes typed in full") << p251 + ".jpg" << p251 + ".jpg" << false << true;
+        QTest::newRow("251 bytes, .jpg added") << p251 << p251 + ".jpg" << false << true;
+        QTest::newRow("240 bytes") << QString(240, 'q') << QString(240, 'q') + ".jpg" << false
+                                   << true;
+        QTest::newRow("taken once .jpg is added, replaced") << "mine" << "mine.jpg" << true << true;
+        QTest::newRow("taken once .jpg is added, kept") << "mine" << "mine.jpg" << true << false;
+    }
+    void saveAsNames() {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(bool, exists);
+        QFETCH(bool, replace);
+        LoadedMain rig;
+        Parent parent;
+        openPicture(rig);
+        const QString target = rig.folder.file(written);
+        const QByteArray old = "the parent's own file";
+        if (exists) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+        }
+        parent.saveAs = rig.folder.file(typed);
+        parent.replace = replace;
+        QVERIFY(testing::whileModal([&] { rig.m.pFunc_Click(1); }, [] {}, 20000));
+        const QStringList asked = parent.seen.filter("replace? ");
+        QCOMPARE(asked, exists ? QStringList{"replace? " + written +
+                                             " already exists.\nDo you want to replace it?"}
+                               : QStringList());
+        QVERIFY(!parent.seen.contains("parent message"));
+        if (exists && !replace) {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), old);
+        } else {
+            QCOMPARE(QImage(target, "JPEG").size(), QSize(300, 200));
+        }
         QVERIFY(rig.m.Me()->isEnabled());
         QVERIFY(rig.m.Timer1->Enabled());
     }

@@ -193,11 +193,10 @@ PictureHeader ReadPictureHeader(QIODevice& device) {
     header.Size = reader.size();
     if (header.Format == "bmp") {
         // The reader gives no size for a claim past its own limit, which is too large all
-        // the same.
+        // the same, whatever else the header holds.
         device.seek(0);
-        const std::optional<vb::BmpLayout> layout =
-            vb::ReadBmpLayout(device.read(256), device.size());
-        if (layout) header.Size = QSize(layout->Width, layout->Height);
+        if (const std::optional<QSize> sides = vb::ReadBmpSides(device.read(256)))
+            header.Size = *sides;
         return header;
     }
     if (header.Format != "gif") return header;

@@ -6,53 +6,56 @@
 
 #include <array>
 #include <bit>
+#include <vector>
 
 namespace vb {
 
 namespace {
 
-constexpr uint32_t BitFields = 3;
 constexpr QRgb White = 0xFFFFFFFF, Black = 0xFF000000;
 
-uint32_t U32(const QByteArray& b, int64_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | uint8_t(b.at(at + i));
-    return v;
-}
-
-// One colour of a 16- or 32-bit pixel, scaled as Qt's reader scales it: shifted down to
-// its lowest bit and multiplied by 256 / (its largest value + 1), keeping the low 8 bits.
-struct Channel {
-    uint32_t Mask = 0;
-    int Shift = 0;
-    uint32_t Scale = 0;
-
-    bool Set(uint32_t mask) {
-        Mask = mask;
-        Shift = mask == 0 ? 0 : std::countr_zero(mask);
-        if ((mask >> Shift) == 0xFFFFFFFF) return false; // the reader refuses it
-        Scale = 256 / ((mask >> Shift) + 1);
-        return true;
+// One colour of a 16- or 32-bit pixel: its bits shifted down and scaled from 0..largest to
+// 0..255, rounded, so that a full channel of any width is 255. A zero mask gives 0.
+class Channel {
+public:
+    explicit Channel(uint32_t mask)
+        : mask_(mask), shift_(mask == 0 ? 0 : std::countr_zero(mask)), largest_(mask >> shift_) {
+        // Every value of a channel up to 16 bits wide, worked out once.
+        if (largest_ <= 0xFFFF) {
+            table_.resize(size_t(largest_) + 1);
+            for (uint32_t v = 0; v <= largest_; ++v) table_[v] = Scaled(v);
+        }
     }
-    uint32_t operator()(uint32_t pixel) const { return ((pixel & Mask) >> Shift) * Scale & 0xFF; }
+
+    uint8_t operator()(uint32_t pixel) const {
+        const uint32_t v = (pixel & mask_) >> shift_;
+        return table_.empty() ? Scaled(v) : table_[v];
+    }
+
+private:
+    uint8_t Scaled(uint32_t v) const {
+        if (largest_ == 0) return 0;
+        return uint8_t((uint64_t(v) * 510 + largest_) / (uint64_t(largest_) * 2));
+    }
+
+    uint32_t mask_;
+    int shift_;
+    uint32_t largest_;
+    std::vector<uint8_t> table_;
 };
 
 class Decoder {
 public:
     Decoder(const QByteArray& file, const BmpLayout& l, QImage& image)
-        : file_(file), l_(l), image_(image) {}
+        : file_(file), l_(l), image_(image), red_(l.Masks[0]), green_(l.Masks[1]),
+          blue_(l.Masks[2]) {}
 
-    bool Run() {
-        if (l_.BitCount <= 8) {
-            ReadPalette();
-        } else if (!ReadMasks()) {
-            return false;
-        }
+    void Run() {
+        if (l_.BitCount <= 8) ReadPalette();
         if (l_.IsRle())
             DecodeRle();
         else
             DecodeRows();
-        return true;
     }
 
 private:
@@ -78,20 +81,9 @@ private:
         if (l_.BitCount == 1 && count < 2) palette_[1] = White;
     }
 
-    bool ReadMasks() {
-        uint32_t red = 0xFF0000, green = 0xFF00, blue = 0xFF;
-        if (l_.BitCount == 16) red = 0x7C00, green = 0x3E0, blue = 0x1F;
-        if (l_.Compression == BitFields) {
-            const int64_t at = l_.MaskStart();
-            if (file_.size() < at + 12) return false;
-            red = U32(file_, at), green = U32(file_, at + 4), blue = U32(file_, at + 8);
-        }
-        return red_.Set(red) && green_.Set(green) && blue_.Set(blue);
-    }
-
     QRgb Pixel(uint32_t value) const {
         if (l_.BitCount <= 8) return palette_[value];
-        return qRgb(int(red_(value)), int(green_(value)), int(blue_(value)));
+        return qRgb(red_(value), green_(value), blue_(value));
     }
 
     // Row by row from the pixel start; a row the file ends in keeps the pixels it holds.
@@ -119,59 +111,22 @@ private:
         }
     }
 
-    // The RLE stream (see BmpLayout.cpp) up to its end, the end of the picture or of the
-    // file. Runs past the end of a row are cut there; moves stop at the last column and row,
-    // as the reader's do.
     void DecodeRle() {
         const bool four = l_.BitCount == 4;
-        int64_t at = l_.PixelStart;
-        const int64_t size = file_.size();
-        auto next = [&](int& value) {
-            if (at >= size) return false;
-            value = uint8_t(file_.at(at++));
-            return true;
-        };
-        auto put = [&](int x, int64_t y, int index) {
-            if (x < l_.Width) Row(y)[x] = palette_[size_t(index)];
-        };
-        int x = 0;
-        int64_t y = 0;
-        int count = 0, code = 0;
-        while (y < l_.Height && next(count)) {
-            if (count != 0) {
-                if (!next(code)) return;
-                for (int i = 0; i < count; ++i, ++x)
-                    put(x, y, four ? (i % 2 == 0 ? code >> 4 : code & 15) : code);
-                continue;
+        WalkRle(file_, l_, [&](const RleStretch& s) {
+            QRgb* line = Row(s.Row) + s.X;
+            for (int i = 0; i < s.Count; ++i) {
+                const uint8_t b = s.Literal ? s.Literal[four ? i / 2 : i] : s.Run;
+                line[i] = palette_[four ? (i % 2 == 0 ? b >> 4 : b & 15) : b];
             }
-            if (!next(code) || code == 1) return;
-            if (code == 0) {
-                x = 0;
-                ++y;
-            } else if (code == 2) {
-                int dx = 0, dy = 0;
-                if (!next(dx) || !next(dy)) return;
-                x = std::min(x + dx, l_.Width - 1);
-                y = std::min<int64_t>(y + dy, l_.Height - 1);
-            } else {
-                int value = 0;
-                for (int i = 0; i < code; ++i, ++x) {
-                    if (!four || i % 2 == 0) {
-                        if (!next(value)) return;
-                    }
-                    put(x, y, four ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
-                }
-                const int used = four ? (code + 1) / 2 : code;
-                if (used % 2 == 1 && !next(value)) return;
-            }
-        }
+        });
     }
 
     const QByteArray& file_;
     const BmpLayout& l_;
     QImage& image_;
     std::array<QRgb, 256> palette_{};
-    Channel red_, green_, blue_;
+    const Channel red_, green_, blue_;
 };
 
 } // namespace
@@ -187,7 +142,7 @@ QImage DecodeBmp(const QByteArray& file) {
                                         &image))
         return QImage();
     image.fill(White);
-    if (!Decoder(file, *layout, image).Run()) return QImage();
+    Decoder(file, *layout, image).Run();
     return image;
 }
 

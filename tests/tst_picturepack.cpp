@@ -432,6 +432,132 @@ private slots:
         }
     }
 
+    // BMP pieces whose headers can mislead: pixel offsets inside or before the palette,
+    // channels of any width, streams and claims past every limit. Each is installed when
+    // whole, and shows what its file means (`shown`: a picture Qt's reader shows alike);
+    // one that is refused is decoded the same way (`shown` with the pixels it lacks white).
+    void bmpPiecesShowWhatTheyMean_data() {
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QImage>("shown"); // null: not looked at
+        auto row = [](const char* tag, const QByteArray& piece, Outcome outcome,
+                      const QImage& shown = QImage()) {
+            QTest::newRow(tag) << piece << outcome << shown;
+        };
+        auto qt = [](const QByteArray& bmp) {
+            return QImage::fromData(bmp, "BMP").convertToFormat(QImage::Format_RGB32);
+        };
+        auto at = [](QByteArray bmp, uint32_t offset) {
+            return bmp.replace(10, 4, testing::Le(offset, 4));
+        };
+        // With the top row white: what a file without its last stored row shows.
+        auto topWhite = [](QImage image) {
+            for (int x = 0; x < image.width(); ++x) image.setPixel(x, 0, 0xFFFFFFFF);
+            return image;
+        };
+
+        testing::BmpShape declared;
+        declared.Bits = 8, declared.Width = 8, declared.Height = 6, declared.Colours = 252;
+        for (int i = 0; i < 8 * 6; ++i) declared.Pixels += char(i * 5 % 252);
+        const QByteArray bmp = testing::Bmp(declared); // pixels at 54 + 252 * 4
+        row("252 colours, pixels said to start at the palette", at(bmp, 54), Outcome::Installed,
+            qt(bmp));
+        row("252 colours, pixels said to start inside the palette", at(bmp, 54 + 500),
+            Outcome::Installed, qt(bmp));
+        row("252 colours, pixels said to start inside the headers", at(bmp, 20), Outcome::Installed,
+            qt(bmp));
+        row("252 colours, pixels said to start at the palette, last row missing",
+            at(bmp, 54).chopped(8), Outcome::Damaged, topWhite(qt(bmp)));
+        QByteArray gap = bmp;
+        gap.insert(54 + 252 * 4, "gap!");
+        row("252 colours, pixels 4 bytes after them", at(gap, 54 + 252 * 4 + 4), Outcome::Installed,
+            qt(bmp));
+        testing::BmpShape four = declared;
+        four.Bits = 4, four.Colours = 10, four.Pixels = QByteArray(4 * 6, '\x93');
+        row("4-bit, 10 colours, pixels said to start at the palette", at(testing::Bmp(four), 54),
+            Outcome::Installed, qt(testing::Bmp(four)));
+        testing::BmpShape rle = declared;
+        rle.Compression = 1, rle.Pixels = QByteArray("\x08\x07\x00\x01", 4);
+        QImage rleShown = qt(testing::Bmp(rle));
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 8; ++x) rleShown.setPixel(x, y, 0xFFFFFFFF);
+        row("RLE, 252 colours, pixels said to start at the palette", at(testing::Bmp(rle), 54),
+            Outcome::Installed, rleShown);
+        // The palette's size only implied: fewer colours with the pixels right after them.
+        for (const int info : {12, 40}) {
+            testing::BmpShape implied = declared;
+            implied.InfoSize = info, implied.Colours = 16, implied.SayColours = false;
+            implied.Pixels = QByteArray(8 * 6, '\x05');
+            const QByteArray few = testing::Bmp(implied);
+            implied.Colours = 0;
+            const QImage full = qt(testing::Bmp(implied));
+            row(info == 12 ? "OS/2, 16 colours, pixels right after them"
+                           : "no colour count, 16 colours, pixels right after them",
+                few, Outcome::Installed, full);
+            row(info == 12 ? "OS/2, 16 colours, last row missing"
+                           : "no colour count, 16 colours, last row missing",
+                few.chopped(8), Outcome::Damaged, topWhite(full));
+        }
+
+        // Channels of any width, in their real colours: white paper stays white.
+        testing::BmpShape wide;
+        wide.Bits = 16, wide.Width = 3, wide.Height = 2;
+        wide.Pixels = QByteArray("\xff\x7f\xff\x7f\xff\x7f\0\0", 8).repeated(2);
+        QImage white(3, 2, QImage::Format_RGB32);
+        white.fill(0xFFFFFFFF);
+        row("16-bit white page", testing::Bmp(wide), Outcome::Installed, white);
+        wide.Bits = 32, wide.Compression = 3, wide.Masks = {0x3FF00000, 0xFFC00, 0x3FF, 0};
+        wide.Pixels = QByteArray("\xff\xff\xff\x3f", 4).repeated(6);
+        row("32-bit 10-10-10 white page", testing::Bmp(wide), Outcome::Installed, white);
+        wide.Masks = {0xFFE00000, 0x1FFC00, 0x3FF, 0};
+        wide.Pixels = QByteArray("\x00\xfc\x1f\x00", 4).repeated(6); // green only
+        QImage green = white;
+        green.fill(0xFF00FF00);
+        row("32-bit 11-11-10 green page", testing::Bmp(wide), Outcome::Installed, green);
+        row("32-bit 11-11-10 without its masks", testing::Bmp(wide).left(14 + 40 + 6),
+            Outcome::Damaged);
+
+        // A 1 x 1 picture whose runs go on for 2^31 pixels and more: about 17 MB.
+        testing::BmpShape endless;
+        endless.Bits = 8, endless.Compression = 1, endless.Width = 1, endless.Height = 1;
+        endless.Pixels =
+            QByteArray("\xff\x05", 2).repeated(2147483648 / 255 + 10) + QByteArray("\x00\x01", 2);
+        testing::BmpShape dot = endless;
+        dot.Pixels = QByteArray("\x01\x05\x00\x01", 4);
+        row("1 x 1 RLE, runs of more than 2^31 pixels", testing::Bmp(endless), Outcome::Installed,
+            qt(testing::Bmp(dot)));
+        // Claims past every limit.
+        row("BMP claiming 2,000,000,000 x 1", BmpClaim(2000000000, 1), Outcome::TooLarge);
+        row("BMP claiming 1 x 2,147,483,647", BmpClaim(1, INT32_MAX), Outcome::TooLarge);
+        row("top-down BMP claiming 1 x 2^31", BmpClaim(1, INT32_MIN), Outcome::TooLarge);
+        row("BMP claiming 2^32 - 1 colours", QByteArray(bmp).replace(46, 4, "\xff\xff\xff\xff"),
+            Outcome::Damaged);
+        row("BMP whose pixels are said to start 4 GB in", at(bmp, 0xFFFFFFFF), Outcome::Installed,
+            qt(bmp));
+    }
+
+    void bmpPiecesShowWhatTheyMean() {
+        QFETCH(QByteArray, piece);
+        QFETCH(Outcome, outcome);
+        QFETCH(QImage, shown);
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.bmp", {Gif, piece}), books_);
+        QCOMPARE(result.Kind, outcome);
+        QCOMPARE(QDir(books_).entryList({".tv-import-*"}, QDir::AllEntries | QDir::Hidden),
+                 QStringList());
+        if (outcome != Outcome::Installed) QCOMPARE(Tree(root_.path()), before);
+        if (shown.isNull()) return;
+        QTemporaryDir dir;
+        QString path = result.Folder + "/piece.bmp";
+        if (outcome != Outcome::Installed) {
+            path = dir.filePath("piece.bmp");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(piece) == piece.size());
+        }
+        QCOMPARE(vb::LoadPicture(path).image(), shown);
+    }
+
     // Tests run as root, so folder permissions cannot make a write fail: a file size limit
     // stands in for a full disk, and a file where the books folder should be for a folder
     // that takes nothing.

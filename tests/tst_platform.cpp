@@ -7,6 +7,7 @@
 #include "EndProgram.h"
 #include "Form.h"
 #include "PackSupport.h"
+#include "PictureCheck.h"
 #include "Screen.h"
 #include "StdPicture.h"
 #include "TestSupport.h"
@@ -17,6 +18,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <bit>
+#include <cmath>
 
 using namespace vb;
 using testing::BmpShape;
@@ -207,14 +211,129 @@ private slots:
         QVERIFY(!path.isEmpty());
 
         const QImage first = LoadPicture(path).image();
-        QCOMPARE(first.size(), QSize(int(pixels[0].size()), int(pixels.size())));
+        const QString differs = differsFromMap(first, pixels);
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
+        QCOMPARE(LoadPicture(path).image(), first);
+    }
+
+    // Where `image` differs from `map` (rows top to bottom: w white, r red, g green), or
+    // empty.
+    static QString differsFromMap(const QImage& image, const QStringList& map) {
+        if (image.size() != QSize(int(map[0].size()), int(map.size())))
+            return QString("size %1 x %2").arg(image.width()).arg(image.height());
         const QHash<QChar, QRgb> colours{
             {'w', 0xFFFFFFFF}, {'r', 0xFFFF0000}, {'g', 0xFF00FF00}};
-        for (int y = 0; y < first.height(); ++y)
-            for (int x = 0; x < first.width(); ++x)
-                QVERIFY2(first.pixel(x, y) == colours[pixels[y][x]],
-                         qPrintable(QString("(%1, %2) is %3").arg(x).arg(y).arg(first.pixel(x, y), 0, 16)));
-        QCOMPARE(LoadPicture(path).image(), first);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != colours[map[y][x]])
+                    return QString("(%1, %2) is %3").arg(x).arg(y).arg(image.pixel(x, y), 0, 16);
+        return QString();
+    }
+
+    // However long an RLE stream goes on, it draws inside its picture: runs and literal
+    // runs are cut at the end of their row and moves at the last column and row; the
+    // stream stays in step after a cut. The wholeness check reads it the same way.
+    void rleStaysInsideThePicture_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("pixels");
+        QTest::addColumn<bool>("whole");
+        const QByteArray end("\x00\x01", 2);
+        auto row = [](const char* tag, const QByteArray& file, const QStringList& pixels,
+                      bool whole) { QTest::newRow(tag) << file << pixels << whole; };
+        // Commands: a run (count, index), end of line (0, 0), a move (0, 2, dx, dy), a
+        // literal run (0, count, indexes, padding).
+        row("run past the row's end",
+            testing::RleBmp(4, 2, QByteArray("\x06\x01\x00\x00\x02\x02", 6) + end),
+            {"ggww", "rrrr"}, true);
+        row("literal run past the row's end",
+            testing::RleBmp(
+                3, 2, QByteArray("\x00\x05\x01\x02\x01\x02\x01\x00\x00\x00\x01\x02", 12) + end),
+            {"gww", "rgr"}, true);
+        row("4-bit literal run past the row's end",
+            testing::RleBmp(3, 1, QByteArray("\x00\x06\x12\x12\x12\x00", 6) + end, 4), {"rgr"},
+            true);
+        row("move past the last column and row",
+            testing::RleBmp(3, 3, QByteArray("\x00\x02\xff\xff\x02\x01", 6) + end),
+            {"wwr", "www", "www"}, true);
+        row("runs after the last row's end",
+            testing::RleBmp(2, 1, QByteArray("\x02\x01\x00\x00\x02\x02", 6) + end), {"rr"}, true);
+        row("last row ended, no end of bitmap",
+            testing::RleBmp(2, 1, QByteArray("\x02\x01\x00\x00", 4)), {"rr"}, true);
+        row("cut inside a literal run", testing::RleBmp(4, 1, QByteArray("\x00\x04\x01\x02", 4)),
+            {"rgww"}, false);
+        row("cut after the first row", testing::RleBmp(4, 2, QByteArray("\x04\x01", 2)),
+            {"wwww", "rrrr"}, false);
+        // 2^31 pixels and more in one row of one pixel: about 17 MB.
+        row("1 x 1, runs of more than 2^31 pixels",
+            testing::RleBmp(1, 1,
+                            QByteArray("\xff\x02", 2).repeated(2147483648 / 255 + 10) + end),
+            {"g"}, true);
+    }
+
+    void rleStaysInsideThePicture() {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, pixels);
+        QFETCH(bool, whole);
+        QCOMPARE(IsWholeBmp(file), whole);
+        QTemporaryDir dir;
+        const QString path = writePicture(dir, file);
+        QVERIFY(NeedsOwnBmpDecoder(path));
+        const QString differs = differsFromMap(LoadPicture(path).image(), pixels);
+        QVERIFY2(differs.isEmpty(), qPrintable(differs));
+    }
+
+    // Each channel of a 16- or 32-bit pixel is scaled from its own width to 0-255, rounded:
+    // a full channel is 255 whatever its width, a missing one 0.
+    void channelsScaleByTheirWidth_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QList<uint>>("masks"); // red, green, blue; none: the implied ones
+        QTest::addColumn<QList<uint>>("values");
+        QTest::addColumn<QList<uint>>("colours");
+        const uint white = 0xFFFFFFFF;
+        QTest::newRow("16-bit, implied 5-5-5")
+            << 16 << QList<uint>{} << QList<uint>{0x7FFF, 0x7C00, 0x4210, 0x0001}
+            << QList<uint>{white, 0xFFFF0000, 0xFF848484, 0xFF000008};
+        QTest::newRow("16-bit 5-6-5")
+            << 16 << QList<uint>{0xF800, 0x7E0, 0x1F} << QList<uint>{0xFFFF, 0x0400, 0x0020}
+            << QList<uint>{white, 0xFF008200, 0xFF000400};
+        QTest::newRow("32-bit 8-8-8") << 32 << QList<uint>{0xFF0000, 0xFF00, 0xFF}
+                                      << QList<uint>{0x123456} << QList<uint>{0xFF123456};
+        QTest::newRow("32-bit 10-10-10") << 32 << QList<uint>{0x3FF00000, 0xFFC00, 0x3FF}
+                                         << QList<uint>{0x3FFFFFFF, 1023u << 20 | 512u << 10 | 1u}
+                                         << QList<uint>{white, 0xFFFF8000};
+        QTest::newRow("32-bit 11-11-10")
+            << 32 << QList<uint>{0xFFE00000, 0x1FFC00, 0x3FF}
+            << QList<uint>{0xFFFFFFFF, 1024u << 21 | 2047u << 10 | 511u}
+            << QList<uint>{white, 0xFF80FF7F};
+        QTest::newRow("32-bit 7-18-7") << 32 << QList<uint>{0xFE000000, 0x1FFFF80, 0x7F}
+                                       << QList<uint>{0xFFFFFFFF, 64u << 25 | 131072u << 7 | 127u}
+                                       << QList<uint>{white, 0xFF8180FF};
+        QTest::newRow("32-bit, no blue") << 32 << QList<uint>{0xFF0000, 0xFF00, 0}
+                                         << QList<uint>{0xFFFFFF} << QList<uint>{0xFFFFFF00};
+        QTest::newRow("32-bit, red of all 32 bits")
+            << 32 << QList<uint>{0xFFFFFFFF, 0, 0} << QList<uint>{0x80000000, 0xFFFFFFFF}
+            << QList<uint>{0xFF800000, 0xFFFF0000};
+        QTest::newRow("32-bit 1-1-1")
+            << 32 << QList<uint>{4, 2, 1} << QList<uint>{7, 5} << QList<uint>{white, 0xFFFF00FF};
+    }
+
+    void channelsScaleByTheirWidth() {
+        QFETCH(int, bits);
+        QFETCH(QList<uint>, masks);
+        QFETCH(QList<uint>, values);
+        QFETCH(QList<uint>, colours);
+        BmpShape s;
+        s.Bits = bits, s.Width = int(values.size()), s.Height = 1;
+        if (!masks.isEmpty()) s.Compression = 3, s.Masks = {masks[0], masks[1], masks[2], 0};
+        for (const uint v : values) s.Pixels += testing::Le(v, bits / 8);
+        s.Pixels += QByteArray(testing::RowBytes(s) - s.Pixels.size(), '\0');
+        QTemporaryDir dir;
+        const QString path = writePicture(dir, testing::Bmp(s));
+        const QImage image = loaded(path);
+        QCOMPARE(image.size(), QSize(s.Width, 1));
+        for (int x = 0; x < s.Width; ++x)
+            QVERIFY2(image.pixel(x, 0) == colours[x],
+                     qPrintable(QString("pixel %1 is %2").arg(x).arg(image.pixel(x, 0), 0, 16)));
     }
 
     // The picture at `path`, or a null image when it is refused.
@@ -226,10 +345,36 @@ private slots:
         }
     }
 
-    // Every layout: whole, the program's decoder gives what Qt's reader gives; cut short,
-    // it gives the same for every pixel the file holds and white for the rest, the same on
-    // every load.
-    void ownDecoderAgreesWithQt_data() {
+    // What a whole 16- or 32-bit file made by testing::Bmp means: each channel of each
+    // pixel scaled from its own width to 0-255, rounded.
+    static QImage scaledChannels(const BmpShape& s, const QByteArray& file) {
+        std::array<uint32_t, 3> masks{0xFF0000, 0xFF00, 0xFF};
+        if (s.Bits == 16) masks = {0x7C00, 0x3E0, 0x1F};
+        if (s.Compression == 3) masks = {s.Masks[0], s.Masks[1], s.Masks[2]};
+        const int rowBytes = testing::RowBytes(s), bytes = s.Bits / 8;
+        const qsizetype start = file.size() - qsizetype(rowBytes) * s.Height;
+        QImage out(s.Width, s.Height, QImage::Format_RGB32);
+        for (int r = 0; r < s.Height; ++r)
+            for (int x = 0; x < s.Width; ++x) {
+                uint32_t v = 0;
+                for (int i = bytes - 1; i >= 0; --i)
+                    v = v << 8 | uchar(file[start + qsizetype(r) * rowBytes + x * bytes + i]);
+                int c[3];
+                for (int k = 0; k < 3; ++k) {
+                    const uint32_t m = masks[size_t(k)];
+                    const int shift = m ? std::countr_zero(m) : 0;
+                    c[k] = m ? int(std::lround(double((v & m) >> shift) * 255 / double(m >> shift)))
+                             : 0;
+                }
+                out.setPixel(x, s.TopDown ? r : s.Height - 1 - r, qRgb(c[0], c[1], c[2]));
+            }
+        return out;
+    }
+
+    // Every layout: whole, the program's decoder gives what Qt's reader gives, except that
+    // channels of 16- and 32-bit pixels are scaled by their own width; cut short, it gives
+    // the same for every pixel the file holds and white for the rest, the same on every load.
+    void ownDecoderShowsEveryLayout_data() {
         QTest::addColumn<BmpShape>("shape");
         for (const bool topDown : {false, true}) {
             const char* order = topDown ? "top-down" : "bottom-up";
@@ -246,6 +391,13 @@ private slots:
             QTest::addRow("%s 32-bit fields", order) << s;
             s.Masks = {0x3FF00000, 0xFFC00, 0x3FF, 0};
             QTest::addRow("%s 32-bit fields of 10 bits", order) << s;
+            s.Masks = {0xFFE00000, 0x1FFC00, 0x3FF, 0};
+            QTest::addRow("%s 32-bit fields 11-11-10", order) << s;
+            s.Masks = {0xFE000000, 0x1FFFF80, 0x7F, 0};
+            QTest::addRow("%s 32-bit fields 7-18-7", order) << s;
+            s.Bits = 16, s.Masks = {0xF00, 0xF0, 0, 0};
+            QTest::addRow("%s 16-bit fields 4-4-0", order) << s;
+            s.Bits = 32;
             s.InfoSize = 108, s.Masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF};
             QTest::addRow("%s 32-bit fields with alpha, version 4 header", order) << s;
             s.InfoSize = 124, s.Bits = 16, s.Masks = {0x7C00, 0x3E0, 0x1F, 0x8000};
@@ -280,12 +432,14 @@ private slots:
         }
     }
 
-    void ownDecoderAgreesWithQt() {
+    void ownDecoderShowsEveryLayout() {
         QFETCH(BmpShape, shape);
         const QByteArray whole = testing::Bmp(shape);
-        const QImage qt = QImage::fromData(whole, "BMP").convertToFormat(QImage::Format_RGB32);
-        QVERIFY(!qt.isNull());
-        QCOMPARE(DecodeBmp(whole), qt);
+        const QImage meant =
+            shape.Bits >= 16 ? scaledChannels(shape, whole)
+                             : QImage::fromData(whole, "BMP").convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!meant.isNull());
+        QCOMPARE(DecodeBmp(whole), meant);
 
         const bool rle = shape.Compression == 1 || shape.Compression == 2;
         const qsizetype start =
@@ -308,7 +462,7 @@ private slots:
                 return inRow >= rleRow || (inRow >= 2 && x < 3) ||
                        (inRow > 4 && x >= 3 && x < 3 + (inRow - 4) * perByte);
             };
-            QImage expected = qt;
+            QImage expected = meant;
             for (int r = 0; r < shape.Height; ++r)
                 for (int x = 0; x < shape.Width; ++x)
                     if (!inFile(r, x))

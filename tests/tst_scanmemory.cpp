@@ -120,6 +120,11 @@ private slots:
         const QByteArray cut = testing::BmpBytes(30, 20).chopped(1);
         QTest::newRow("BMP cut short")
             << "s.bmp" << cut << QSize() << qint64(30 * 20 * 8 + cut.size());
+        // Sides of 2^31 - 1 claimed in 54 bytes: no reader decodes more than 16384 x 16384.
+        QByteArray huge = testing::BmpBytes(1, 1).left(54);
+        huge.replace(18, 8, QByteArray("\xff\xff\xff\x7f\xff\xff\xff\x7f", 8));
+        QTest::newRow("BMP claiming 2^31 - 1 x 2^31 - 1")
+            << "h.bmp" << huge << QSize() << qint64(16384) * 16384 * 8;
         QTest::newRow("damaged GIF")
             << "d.gif" << QByteArray("GIF89a damaged") << QSize() << qint64(-1);
         QTest::newRow("no picture") << "e.bmp" << QByteArray("hello") << QSize() << qint64(-1);

@@ -7,6 +7,7 @@
 #include "Screen.h"
 #include "Shell.h"
 #include "ShowHelpTopic.h"
+#include "ShownPath.h"
 #include "StdPicture.h"
 #include "WebSite.h"
 #include "frmParentMessage.h"
@@ -124,7 +125,8 @@ void frmSplash::Command2_Click() {
         Unload();
         return;
     }
-    Forms::frmParentMessage().setMessage(QStringLiteral("Unable to start the help file '") + path +
+    Forms::frmParentMessage().setMessage(QStringLiteral("Unable to start the help file '") +
+                                         ShownPath(path) +
                                          QStringLiteral("' Please make sure that it exists."));
     Forms::frmParentMessage().Show(true);
 }

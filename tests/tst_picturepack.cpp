@@ -417,13 +417,13 @@ private slots:
         QFETCH(QByteArray, shownAs);
         const QStringList before = Tree(root_.path());
         const PicturePack::Result result =
-            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.pic", {Gif, piece}), books_);
+            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.bmp", {Gif, piece}), books_);
         QCOMPARE(result.Kind, outcome);
         if (outcome == Outcome::Installed) {
             QCOMPARE(result.Folder, books_ + "/Farm");
-            QCOMPARE(ReadAll(result.Folder + "/piece.pic"), piece + "\r\n");
+            QCOMPARE(ReadAll(result.Folder + "/piece.bmp"), piece + "\r\n");
             if (!shownAs.isEmpty()) {
-                const QImage shown = vb::LoadPicture(result.Folder + "/piece.pic").image();
+                const QImage shown = vb::LoadPicture(result.Folder + "/piece.bmp").image();
                 QCOMPARE(shown, QImage::fromData(shownAs).convertToFormat(shown.format()));
             }
         } else {

@@ -120,8 +120,7 @@ void frmSplash::Command2_Click() {
     // The help file opens in the program's own viewer, at its start page and maximised:
     // the desktop has no viewer of its own for this kind of file.
     const QString path = AppPath() + QStringLiteral("/Help.chm");
-    if (const intptr_t help = HtmlHelpA(nullptr, path, HH_DISPLAY_TOPIC, QString())) {
-        reinterpret_cast<QWidget*>(help)->showMaximized();
+    if (HtmlHelpA(nullptr, path, HH_DISPLAY_TOPIC, QString(), SW_SHOWMAXIMIZED) != 0) {
         Unload();
         return;
     }

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -22,6 +23,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <cstdio>
 
 using namespace vb;
 
@@ -297,6 +300,33 @@ private slots:
         QVERIFY2(text.contains(phrase), qPrintable(phrase));
     }
 
+    // The About window's Help (show command 3) fills the screen's work area on a real X
+    // display without a window manager, as the program's own screen under scripts/run is.
+    void maximisedFillsABareScreen() {
+        QProcess xvfb;
+        xvfb.start("Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "1024x768x24",
+                            "-nolisten", "tcp"});
+        if (!xvfb.waitForStarted(10000)) QSKIP("Xvfb is not installed");
+        QVERIFY(xvfb.waitForReadyRead(20000));
+        const QString display = ":" + QString::fromLatin1(xvfb.readLine().trimmed());
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"--maximised", kStagedHelp});
+        const bool finished = child.waitForFinished(30000);
+        xvfb.terminate();
+        xvfb.waitForFinished(10000);
+        QVERIFY(finished);
+        QCOMPARE(child.exitCode(), 0);
+        const QStringList lines =
+            QString::fromLatin1(child.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], lines[1]); // the window's geometry is the work area's
+        QCOMPARE(lines[1], QString("0 0 1024 768"));
+    }
+
     // The parents' page shows the five small buttons in the order they sit on the screen,
     // each the very picture the program draws for it, at its own size.
     void parentsButtonsOnTheirPage() {
@@ -357,5 +387,25 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestHelp)
+// The child of maximisedFillsABareScreen: opens the help as the About window does, and
+// once the window is on the screen prints its geometry and the work area's.
+int MaximisedChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget* w = windowOf(HtmlHelpA(nullptr, QString::fromLocal8Bit(argv[2]), HH_DISPLAY_TOPIC,
+                                    QString(), SW_SHOWMAXIMIZED));
+    if (!w || !QTest::qWaitForWindowExposed(w, 20000)) return 2;
+    const auto print = [](const QRect& r) {
+        std::printf("%d %d %d %d\n", r.x(), r.y(), r.width(), r.height());
+    };
+    print(w->geometry());
+    print(w->screen()->availableGeometry());
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], "--maximised") == 0) return MaximisedChild(argc, argv);
+    QApplication app(argc, argv);
+    TestHelp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_help.moc"

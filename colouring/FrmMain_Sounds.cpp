@@ -2,6 +2,7 @@
 
 #include "FrmMain.h"
 
+#include "ShownPath.h"
 #include "Sound.h"
 #include "SoundEffects.h"
 #include "VbMath.h"
@@ -22,7 +23,7 @@ QString FrmMain::ShowErrorMessage(const int32_t& Kind, const QString& Name) {
     QString parents, child;
     switch (Kind) {
     case 0:
-        parents = QStringLiteral("The picture '") + Name +
+        parents = QStringLiteral("The picture '") + ShownPath(Name) +
                   QStringLiteral("' appears to be damaged or it no longer exists.");
         child = QStringLiteral("Oops, the picture you choose appears to be have something wrong "
                                "with it, call someone who can help you fix it!");

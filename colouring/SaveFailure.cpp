@@ -1,8 +1,7 @@
 #include "SaveFailure.h"
 
+#include "ShownPath.h"
 #include "WriteError.h"
-
-#include <QDir>
 
 #include <cerrno>
 
@@ -27,12 +26,6 @@ Cause CauseOf(const SaveFailure& failure) {
     return Cause::Other;
 }
 
-QString Shown(const QString& path) {
-    QString shown = QDir::toNativeSeparators(path);
-    while (shown.size() > 1 && shown.endsWith(QDir::separator())) shown.chop(1);
-    return shown;
-}
-
 } // namespace
 
 QString SaveFailureCause(const SaveFailure& failure) {
@@ -40,10 +33,10 @@ QString SaveFailureCause(const SaveFailure& failure) {
     case Cause::DiskFull:
         return QStringLiteral("The disk is full.");
     case Cause::ReadOnly:
-        return QStringLiteral("The folder '%1' cannot be written to.").arg(Shown(failure.Folder));
+        return QStringLiteral("The folder '%1' cannot be written to.").arg(ShownPath(failure.Folder));
     case Cause::FileInTheWay:
         return QStringLiteral("'%1' is a file, but it should be a folder.")
-            .arg(Shown(failure.InTheWay.isEmpty() ? failure.Folder : failure.InTheWay));
+            .arg(ShownPath(failure.InTheWay.isEmpty() ? failure.Folder : failure.InTheWay));
     case Cause::NameTooLong:
         return QStringLiteral("The file name is too long for the folder.");
     case Cause::Other:

@@ -7,6 +7,7 @@
 #include "Screen.h"
 #include "Shell.h"
 #include "ShowHelpTopic.h"
+#include "ShownPath.h"
 #include "StdPicture.h"
 #include "WebSite.h"
 #include "frmParentMessage.h"
@@ -119,12 +120,12 @@ void frmSplash::Command2_Click() {
     // The help file opens in the program's own viewer, at its start page and maximised:
     // the desktop has no viewer of its own for this kind of file.
     const QString path = AppPath() + QStringLiteral("/Help.chm");
-    if (const intptr_t help = HtmlHelpA(nullptr, path, HH_DISPLAY_TOPIC, QString())) {
-        reinterpret_cast<QWidget*>(help)->showMaximized();
+    if (HtmlHelpA(nullptr, path, HH_DISPLAY_TOPIC, QString(), SW_SHOWMAXIMIZED) != 0) {
         Unload();
         return;
     }
-    Forms::frmParentMessage().setMessage(QStringLiteral("Unable to start the help file '") + path +
+    Forms::frmParentMessage().setMessage(QStringLiteral("Unable to start the help file '") +
+                                         ShownPath(path) +
                                          QStringLiteral("' Please make sure that it exists."));
     Forms::frmParentMessage().Show(true);
 }

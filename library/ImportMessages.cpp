@@ -1,12 +1,14 @@
 #include "ImportMessages.h"
 
+#include "ShownPath.h"
+
 namespace {
 
 const QString Paragraph = QStringLiteral("\r\n\r\n");
 
 } // namespace
 
-QString ImportFailureText(const PicturePack::Result& result) {
+QString ImportFailureText(const PicturePack::Result& result, const QString& booksFolder) {
     using PicturePack::Outcome;
     using PicturePack::WriteFailure;
     switch (result.Kind) {
@@ -15,6 +17,11 @@ QString ImportFailureText(const PicturePack::Result& result) {
         return QStringLiteral("This Picture Pack holds a picture that is too large to color "
                               "(more than %1 pixels wide or high), so the pack cannot be used.")
             .arg(PicturePack::MaxPictureSide);
+    case Outcome::Unlisted:
+        // Added, it would never be shown: the chooser lists only these kinds of file.
+        return QStringLiteral("This Picture Pack holds a file that the picture library cannot "
+                              "show (only pictures whose names end in .gif, .bmp or .jpg are "
+                              "listed), so the pack cannot be used.");
     case Outcome::CannotWrite: {
         const QString text =
             QStringLiteral("The pictures could not be written to the picture library. ");
@@ -22,12 +29,14 @@ QString ImportFailureText(const PicturePack::Result& result) {
         case WriteFailure::DiskFull:
             return text + QStringLiteral("The disk is full.");
         case WriteFailure::FolderNotWritable:
-            return text + QStringLiteral("The books folder cannot be written to.");
+            return text + QStringLiteral("The books folder '%1' cannot be written to.")
+                              .arg(ShownPath(booksFolder));
         case WriteFailure::Unknown:
             break;
         }
-        return text + QStringLiteral("The disk may be full, or the books folder may not be "
-                                     "writable.");
+        return text + QStringLiteral("The disk may be full, or the books folder '%1' may not be "
+                                     "writable.")
+                          .arg(ShownPath(booksFolder));
     }
     default:
         return QStringLiteral("There was an error when trying to open The Tintavale package "

@@ -50,13 +50,14 @@ void sortByName(QStringList& names) {
     });
 }
 
-bool isPictureName(const QString& name) {
+} // namespace
+
+bool IsListedPictureName(const QString& name) {
+    if (name.startsWith(QLatin1Char('.'))) return false;
     for (const char* ext : {".gif", ".bmp", ".jpg"})
         if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive)) return true;
     return false;
 }
-
-} // namespace
 
 QStringList ListSubFolders(const QString& booksPath) {
     QDir dir(booksPath);
@@ -71,7 +72,7 @@ QStringList ListSubFolders(const QString& booksPath) {
 QStringList ListPictures(const QString& folder) {
     QStringList names;
     for (const QString& n : QDir(folder).entryList(QDir::Files, QDir::Unsorted))
-        if (isPictureName(n)) names << n;
+        if (IsListedPictureName(n)) names << n;
     sortByName(names);
     return names;
 }

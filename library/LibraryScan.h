@@ -39,7 +39,11 @@ struct BookFolder {
 
 // Sub-folders of `booksPath` (full paths), sorted by name without regard to case.
 QStringList ListSubFolders(const QString& booksPath);
-// Files of `folder` matching "*.gif;*.bmp;*.jpg" without regard to case, bare names,
+// Whether the library lists a file of this name as a picture: it ends in ".gif", ".bmp"
+// or ".jpg" without regard to case, and is not hidden (does not begin with "."). The
+// picture-pack importer takes only such names, so that every picture it adds is shown.
+bool IsListedPictureName(const QString& name);
+// Files of `folder` whose names the library lists (IsListedPictureName), bare names,
 // sorted by name without regard to case. Sub-folders are not searched.
 QStringList ListPictures(const QString& folder);
 // Every sub-folder of appPath + "/books/" with its pictures; "own pictures" is marked by

@@ -28,16 +28,7 @@ constexpr char NameSeparator = '|';
 const QString OwnPictures = QStringLiteral("own pictures");
 const QLatin1String StagingPrefix(".tv-import-");
 constexpr int StagingRandomLength = 6;
-
-std::vector<QByteArray> SplitPieces(const QByteArray& bytes) {
-    std::vector<QByteArray> pieces;
-    qsizetype from = 0;
-    for (qsizetype at; (at = bytes.indexOf(PieceSeparator, from)) >= 0;
-         from = at + PieceSeparator.size())
-        pieces.push_back(bytes.mid(from, at - from));
-    pieces.push_back(bytes.mid(from));
-    return pieces;
-}
+constexpr int MaxRenameAttempts = 1000;
 
 QString Folded(const QString& name) {
     return name.toCaseFolded();
@@ -73,9 +64,22 @@ Result Failed(Outcome kind, int error = 0) {
     return r;
 }
 
-// A name the file system will not take is the pack's fault, not the disk's.
+// Characters that a file system refuses in a name (some do, for "?" or ":"): the pack's
+// fault, not the disk's. Lengths are checked before anything is written.
 bool IsNameError(int error) {
-    return error == ENAMETOOLONG || error == EINVAL || error == EILSEQ || error == EEXIST;
+    return error == EINVAL || error == EILSEQ;
+}
+
+// The next name of the header from `at` (moved past its "|"); nothing once the header is
+// used up.
+std::optional<QString> NextName(QByteArrayView header, qsizetype& at) {
+    if (at > header.size()) return std::nullopt;
+    qsizetype end = header.indexOf(NameSeparator, at);
+    if (end < 0) end = header.size();
+    // The names were written in an 8-bit code page: one byte, one character.
+    const QString name = QString::fromLatin1(header.sliced(at, end - at));
+    at = end + 1;
+    return name;
 }
 
 bool WriteAll(int fd, const char* data, qsizetype size) {
@@ -138,25 +142,37 @@ int RenameNew(const QString& from, const QString& to) {
 
 } // namespace
 
-std::optional<Pack> Parse(const QByteArray& bytes) {
-    std::vector<QByteArray> pieces = SplitPieces(bytes);
-    const size_t files = pieces.size() - 1;
-    if (files < 1) return std::nullopt;
+QByteArray Pack::Piece(size_t k) const {
+    const Span& span = Pieces[k];
+    return QByteArray::fromRawData(Bytes.constData() + span.From, span.Size);
+}
 
-    // The names were written in an 8-bit code page: one byte, one character.
-    QStringList names;
-    for (const QByteArray& name : pieces[0].split(NameSeparator))
-        names << QString::fromLatin1(name);
-    if (size_t(names.size()) < files + 1) return std::nullopt;
-    names = names.mid(0, qsizetype(files + 1));
-    for (const QString& name : names)
-        if (!IsPlainName(name)) return std::nullopt;
+std::optional<Pack> Parse(const QByteArray& bytes, Outcome* refusal) {
+    auto refuse = [&](Outcome why) -> std::optional<Pack> {
+        if (refusal) *refusal = why;
+        return std::nullopt;
+    };
+    qsizetype at = bytes.indexOf(PieceSeparator);
+    if (at < 0) return refuse(Outcome::Damaged);
 
+    // One name for each piece, taken as the piece is found: a header of millions of "|"
+    // before a few pieces costs no more than those few names.
+    const QByteArrayView header(bytes.constData(), at);
+    qsizetype nameAt = 0;
     Pack pack;
-    pack.Book = names.takeFirst();
-    pack.Names = names;
-    pack.Pieces.assign(std::make_move_iterator(pieces.begin() + 1),
-                       std::make_move_iterator(pieces.end()));
+    pack.Bytes = bytes;
+    const std::optional<QString> book = NextName(header, nameAt);
+    if (const std::optional<Outcome> why = RefusedName(*book, true)) return refuse(*why);
+    pack.Book = *book;
+    while (at >= 0) {
+        const qsizetype from = at + PieceSeparator.size();
+        at = bytes.indexOf(PieceSeparator, from);
+        const std::optional<QString> name = NextName(header, nameAt);
+        if (!name) return refuse(Outcome::Damaged); // fewer names than pieces
+        if (const std::optional<Outcome> why = RefusedName(*name, false)) return refuse(*why);
+        pack.Names << *name;
+        pack.Pieces.push_back({from, (at < 0 ? bytes.size() : at) - from});
+    }
     return pack;
 }
 
@@ -164,6 +180,13 @@ bool IsPlainName(const QString& name) {
     return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
            !name.contains(QChar(0));
+}
+
+std::optional<Outcome> RefusedName(const QString& name, bool book) {
+    if (!IsPlainName(name) || QFile::encodeName(name).size() > MaxPackNameBytes)
+        return Outcome::Damaged;
+    if (!book && !IsListedPictureName(name)) return Outcome::Unlisted;
+    return std::nullopt;
 }
 
 TakenNames::TakenNames(const QString& folder) {
@@ -184,7 +207,7 @@ void TakenNames::insert(const QString& name) {
 QString TakenNames::TakeBookName(const QString& book) {
     const QString key = Folded(book) + QLatin1Char('/');
     QString name = book;
-    int n = nextNumber_.value(key, 1);
+    qint64 n = nextNumber_.value(key, 1);
     while (contains(name)) name = book + QString::number(n++);
     nextNumber_[key] = n;
     insert(name);
@@ -200,7 +223,7 @@ QString TakenNames::TakeFileName(const QString& name) {
     const QString stem = name.left(name.size() - 4), ext = name.right(3);
     const QString key = Folded(stem) + QLatin1Char('/') + Folded(ext);
     QString free;
-    int n = nextNumber_.value(key, 1);
+    qint64 n = nextNumber_.value(key, 1);
     do {
         free = stem + QLatin1Char('_') + QString::number(n++) + QLatin1Char('.') + ext;
     } while (contains(free));
@@ -216,6 +239,13 @@ bool IsStagingFolder(const QString& name) {
 }
 
 Result InstallBook(const Pack& pack, const QString& booksFolder) {
+    // Whatever the names, they are judged before anything is written (a pack made in
+    // memory has not been through Parse).
+    if (pack.Names.size() < qsizetype(pack.PieceCount())) return Failed(Outcome::Damaged);
+    if (const std::optional<Outcome> why = RefusedName(pack.Book, true)) return Failed(*why);
+    for (size_t k = 0; k < pack.PieceCount(); ++k)
+        if (const std::optional<Outcome> why = RefusedName(pack.Names[qsizetype(k)], false))
+            return Failed(*why);
     if (!QFileInfo(booksFolder).isDir()) return Failed(Outcome::CannotWrite, ENOTDIR);
     TakenNames books(booksFolder);
     books.insert(OwnPictures); // the child's own page is never a pack's book
@@ -230,8 +260,8 @@ Result InstallBook(const Pack& pack, const QString& booksFolder) {
 
     TakenNames files;
     cNDib buffer;
-    for (size_t k = 0; k < pack.Pieces.size(); ++k) {
-        const QByteArray& piece = pack.Pieces[k];
+    for (size_t k = 0; k < pack.PieceCount(); ++k) {
+        const QByteArray piece = pack.Piece(k);
         const QString name = files.TakeFileName(pack.Names[qsizetype(k)]);
         if (name.isEmpty()) return fail(Outcome::Damaged);
         // From the header alone: a huge picture is never decoded.
@@ -239,18 +269,25 @@ Result InstallBook(const Pack& pack, const QString& booksFolder) {
         if (!IsWholePicture(piece)) return fail(Outcome::Damaged);
         const QString path = staging + QLatin1Char('/') + name;
         if (const int error = WritePiece(path, piece))
-            return fail(IsNameError(error) ? Outcome::Damaged : Outcome::CannotWrite, error);
+            // A file already there in the new folder: two names the file system holds
+            // for one.
+            return fail(IsNameError(error) || error == EEXIST ? Outcome::Damaged
+                                                              : Outcome::CannotWrite,
+                        error);
         if (!LoadsAsPicture(path, buffer)) return fail(Outcome::Damaged);
     }
     // Everything the import wrote, in one call instead of a flush per file, which costs
     // milliseconds each.
     if (const int error = Flush(staging, ::syncfs)) return fail(Outcome::CannotWrite, error);
 
-    for (;;) {
+    // Each try takes a new name; books that keep appearing under our feet end it.
+    for (int attempt = 0;; ++attempt) {
         const QString folder = booksFolder + QLatin1Char('/') + books.TakeBookName(pack.Book);
         const int error = RenameNew(staging, folder);
-        if (error == EEXIST || error == ENOTEMPTY) continue; // appeared since the listing
-        if (error != 0) return fail(Outcome::CannotWrite, error);
+        if ((error == EEXIST || error == ENOTEMPTY) && attempt < MaxRenameAttempts)
+            continue; // appeared since the listing
+        if (error != 0)
+            return fail(IsNameError(error) ? Outcome::Damaged : Outcome::CannotWrite, error);
         Flush(booksFolder, ::fsync);
         Result done;
         done.Kind = Outcome::Installed;
@@ -260,8 +297,9 @@ Result InstallBook(const Pack& pack, const QString& booksFolder) {
 }
 
 Result InstallBook(const QByteArray& bytes, const QString& booksFolder) {
-    const std::optional<Pack> pack = Parse(bytes);
-    return pack ? InstallBook(*pack, booksFolder) : Failed(Outcome::Damaged);
+    Outcome refusal = Outcome::Damaged;
+    const std::optional<Pack> pack = Parse(bytes, &refusal);
+    return pack ? InstallBook(*pack, booksFolder) : Failed(refusal);
 }
 
 QString Install(const Pack& pack, const QString& booksFolder) {

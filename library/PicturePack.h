@@ -14,22 +14,52 @@
 
 namespace PicturePack {
 
-// A pack as read: the book name and, for each file, its name and its bytes.
+// A pack as read: the book name and, for each file, its name and where its bytes lie in
+// the pack (pieces are not copied: a pack of hundreds of megabytes is held once).
 struct Pack {
     QString Book;
-    QStringList Names;              // one per piece, in order
-    std::vector<QByteArray> Pieces; // the files' bytes, exactly as stored in the pack
+    QStringList Names; // one per piece, in order
+    QByteArray Bytes;  // the whole pack, never changed
+    struct Span {
+        qsizetype From = 0;
+        qsizetype Size = 0;
+    };
+    std::vector<Span> Pieces; // the files' bytes, exactly as stored in the pack
+
+    size_t PieceCount() const { return Pieces.size(); }
+    // Piece k's bytes; valid while this pack lives.
+    QByteArray Piece(size_t k) const;
 };
 
-// Splits a pack's bytes. Nothing when it is damaged: no separator, fewer header names
-// than pieces, or a name that is not plain (see IsPlainName). Names beyond the pieces
-// are ignored; the last piece runs to the end.
-std::optional<Pack> Parse(const QByteArray& bytes);
+enum class Outcome {
+    Installed,
+    Damaged,    // not a pack, a name that is not plain or too long, or a piece that is not
+                // a whole picture
+    Unlisted,   // a file the picture library would not list (see IsListedPictureName)
+    TooLarge,   // a piece wider or taller than MaxPictureSide
+    CannotWrite // the library could not take the files
+};
+
+// Splits a pack's bytes. Nothing when it cannot be installed, and then `refusal` (when
+// given) says why: Damaged (no separator, fewer header names than pieces, a name that is
+// not plain or too long) or Unlisted. Names beyond the pieces are ignored and not even
+// split off; the last piece runs to the end.
+std::optional<Pack> Parse(const QByteArray& bytes, Outcome* refusal = nullptr);
 
 // A name that stays a single entry inside its folder and that the library lists: not
 // empty, not beginning with "." (so neither "." nor ".." nor hidden), and without "/",
 // "\" or NUL (so never absolute either).
 bool IsPlainName(const QString& name);
+
+// The longest name a pack may give a book or a file, in bytes of the file system's
+// encoding: a name may get a number (TakeBookName, TakeFileName: up to 19 digits and a
+// "_"), and must still fit the file system's 255 bytes then.
+constexpr qsizetype MaxPackNameBytes = 255 - 20;
+
+// Why a pack's book name (`book`) or file name cannot be installed: Damaged when it is
+// not plain or longer than MaxPackNameBytes, Unlisted when it is a file name the library
+// would not list. Nothing when it is fine.
+std::optional<Outcome> RefusedName(const QString& name, bool book);
 
 // The names taken in one folder, compared without regard to case as the library
 // compares names. Taking a name marks it taken.
@@ -54,7 +84,7 @@ private:
     QSet<QString> names_; // case-folded
     // Per numbered name, the lowest n not yet seen taken: later searches start there, so
     // many copies of one name cost no more than distinct names.
-    QHash<QString, int> nextNumber_;
+    QHash<QString, qint64> nextNumber_;
 };
 
 // Whether a name in the books folder is the staging folder of an import that has not
@@ -64,13 +94,6 @@ bool IsStagingFolder(const QString& name);
 // The widest and tallest picture a pack may hold: larger ones are refused from their
 // header, before they are decoded.
 constexpr int MaxPictureSide = 4096;
-
-enum class Outcome {
-    Installed,
-    Damaged,    // not a pack, or a piece that is not a whole picture
-    TooLarge,   // a piece wider or taller than MaxPictureSide
-    CannotWrite // the library could not take the files
-};
 
 // Why files could not be written, where the system says.
 enum class WriteFailure { Unknown, DiskFull, FolderNotWritable };
@@ -82,7 +105,7 @@ struct Result {
 };
 
 // Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
-// all: every piece must be a whole picture no larger than MaxPictureSide either way, is
+// all: every name must pass RefusedName, every piece must be a whole picture no larger than MaxPictureSide either way, is
 // written followed by CR LF into a hidden staging folder, must load as a picture there,
 // is flushed to disk, and only then is the folder renamed to the book's name. "own
 // pictures" counts as a taken book name. Unless installed, nothing is left.

@@ -122,17 +122,17 @@ void frmImport::InstallPack() {
     // Bytes stay bytes: the pieces are written exactly as the pack holds them.
     Screen::SetMousePointer(vbHourglass);
     PicturePack::Result result; // damaged until read and installed
+    const QString books = AppPath() + QStringLiteral("/books");
     QFile pack(args.FileName);
     if (pack.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = pack.readAll();
-        if (pack.error() == QFileDevice::NoError)
-            result = PicturePack::InstallBook(bytes, AppPath() + QStringLiteral("/books"));
+        if (pack.error() == QFileDevice::NoError) result = PicturePack::InstallBook(bytes, books);
         pack.close();
     }
     Screen::SetMousePointer(vbDefault);
 
     if (result.Kind != PicturePack::Outcome::Installed) {
-        TellParents(ImportFailureText(result));
+        TellParents(ImportFailureText(result, books));
         return;
     }
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
+#include <QWidget>
 
 namespace vb {
 
@@ -16,7 +18,8 @@ QPointer<HelpWindow>& current() {
 }
 } // namespace
 
-intptr_t HtmlHelpA(QWidget* owner, const QString& file, uint32_t command, const QString& topic) {
+intptr_t HtmlHelpA(QWidget* owner, const QString& file, uint32_t command, const QString& topic,
+                   int32_t showCommand) {
     if (command != HH_DISPLAY_TOPIC) return 0;
     std::unique_ptr<ChmFile> chm = ChmFile::Open(file);
     if (!chm) return 0;
@@ -33,7 +36,14 @@ intptr_t HtmlHelpA(QWidget* owner, const QString& file, uint32_t command, const 
         current() = w;
     }
     w->ShowTopic(page);
-    w->show();
+    if (showCommand == SW_SHOWMAXIMIZED) {
+        // The state alone is a wish that only a window manager grants; the geometry makes
+        // it true on a bare display too, before the window is first shown.
+        if (const QScreen* screen = w->screen()) w->setGeometry(screen->availableGeometry());
+        w->showMaximized();
+    } else {
+        w->show();
+    }
     // The offscreen test platform has no stacking to change.
     if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
     w->activateWindow();

@@ -8,6 +8,8 @@
 #include <QList>
 
 #include <csignal>
+#include <cstdio>
+#include <unistd.h>
 #include <sys/resource.h>
 
 namespace testing {
@@ -109,6 +111,39 @@ public:
 private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
+};
+
+// While it lives, the process may map no more than `extra` bytes beyond what it maps now:
+// an allocation past that fails (std::bad_alloc) instead of eating the machine's memory.
+// Address sanitizer reserves its own huge map, so under it nothing is limited.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(qint64 extra) {
+#if !defined(__SANITIZE_ADDRESS__)
+        getrlimit(RLIMIT_AS, &old_);
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+            std::fclose(f);
+        }
+        if (pages <= 0) return;
+        rlimit limited = old_;
+        limited.rlim_cur = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(extra);
+        if (old_.rlim_max != RLIM_INFINITY && limited.rlim_cur > old_.rlim_max) return;
+        active_ = setrlimit(RLIMIT_AS, &limited) == 0;
+#else
+        Q_UNUSED(extra);
+#endif
+    }
+    ~AddressSpaceLimit() {
+        if (active_) setrlimit(RLIMIT_AS, &old_);
+    }
+    AddressSpaceLimit(const AddressSpaceLimit&) = delete;
+    AddressSpaceLimit& operator=(const AddressSpaceLimit&) = delete;
+
+private:
+    rlimit old_{};
+    bool active_ = false;
 };
 
 } // namespace testing

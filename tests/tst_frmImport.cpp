@@ -43,6 +43,9 @@ const QString Damaged =
 const QString TooLarge =
     "This Picture Pack holds a picture that is too large to color (more than 4096 pixels wide "
     "or high), so the pack cannot be used.";
+const QString Unlisted =
+    "This Picture Pack holds a file that the picture library cannot show (only pictures whose "
+    "names end in .gif, .bmp or .jpg are listed), so the pack cannot be used.";
 const QString DiskFull =
     "The pictures could not be written to the picture library. The disk is full.";
 
@@ -247,11 +250,13 @@ private slots:
         QTest::newRow("books folder not writable")
             << int(Outcome::CannotWrite) << int(WriteFailure::FolderNotWritable)
             << "The pictures could not be written to the picture library. The books folder "
-               "cannot be written to.";
+               "'/p/books' cannot be written to.";
         QTest::newRow("cause unknown")
             << int(Outcome::CannotWrite) << int(WriteFailure::Unknown)
             << "The pictures could not be written to the picture library. The disk may be full, "
-               "or the books folder may not be writable.";
+               "or the books folder '/p/books' may not be writable.";
+        QTest::newRow("a file the library would not show")
+            << int(Outcome::Unlisted) << int(WriteFailure::Unknown) << Unlisted;
     }
     void failureTexts() {
         QFETCH(int, kind);
@@ -260,7 +265,7 @@ private slots:
         PicturePack::Result result;
         result.Kind = PicturePack::Outcome(kind);
         result.Cause = PicturePack::WriteFailure(cause);
-        QCOMPARE(ImportFailureText(result), text);
+        QCOMPARE(ImportFailureText(result, "/p/books/"), text);
     }
 
     void downloadPage() {

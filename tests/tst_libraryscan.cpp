@@ -55,7 +55,8 @@ private slots:
         for (const char* name :
              {"b Book/Zebra.gif", "b Book/apple.GIF", "b Book/Banana.bmp", "b Book/cherry.Jpg",
               "b Book/date.jpeg", "b Book/fig.png", "b Book/inner/kiwi.gif", "A book/one.bmp",
-              "own pictures/own.bmp", "Own Pictures/mine.bmp", "empty/", "b Book/dir.gif/"}) {
+              "own pictures/own.bmp", "Own Pictures/mine.bmp", "empty/", "b Book/dir.gif/",
+              "b Book/.hidden.gif", "b Book/space.gif ", "b Book/gif", "A book/.gif"}) {
             QDir().mkpath(QFileInfo(books + name).path());
             if (!QString(name).endsWith('/')) QFile(books + name).open(QIODevice::WriteOnly);
         }

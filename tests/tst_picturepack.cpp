@@ -417,13 +417,13 @@ private slots:
         QFETCH(QByteArray, shownAs);
         const QStringList before = Tree(root_.path());
         const PicturePack::Result result =
-            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.pic", {Gif, piece}), books_);
+            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.bmp", {Gif, piece}), books_);
         QCOMPARE(result.Kind, outcome);
         if (outcome == Outcome::Installed) {
             QCOMPARE(result.Folder, books_ + "/Farm");
-            QCOMPARE(ReadAll(result.Folder + "/piece.pic"), piece + "\r\n");
+            QCOMPARE(ReadAll(result.Folder + "/piece.bmp"), piece + "\r\n");
             if (!shownAs.isEmpty()) {
-                const QImage shown = vb::LoadPicture(result.Folder + "/piece.pic").image();
+                const QImage shown = vb::LoadPicture(result.Folder + "/piece.bmp").image();
                 QCOMPARE(shown, QImage::fromData(shownAs).convertToFormat(shown.format()));
             }
         } else {
@@ -588,6 +588,148 @@ private slots:
         QCOMPARE(Tree(root_.path()), before);
         // The same pack goes in once the disk has room.
         if (fullDisk) QCOMPARE(PicturePack::InstallBook(pack, books_).Kind, Outcome::Installed);
+    }
+
+    // One rule for both: a pack installs a file only under a name the library lists, so
+    // every picture it adds is shown; any other name refuses the pack and writes nothing.
+    void packHoldsOnlyWhatTheLibraryLists_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Outcome>("refusal"); // when the library would not list it
+        auto row = [](const char* name, Outcome refusal = Outcome::Unlisted) {
+            QTest::newRow(name) << QString::fromLatin1(name) << refusal;
+        };
+        row("cow.gif");
+        row("COW.GIF");
+        row("cow.Jpg");
+        row("cow.bmp");
+        row("a cow, a pig & a hen.gif");
+        row("cow.png");
+        row("cow.jpeg");
+        row("cow.gif ");
+        row("cow.gif.txt");
+        row("cow");
+        row("cowgif");
+        row(".cow.gif", Outcome::Damaged);
+    }
+    void packHoldsOnlyWhatTheLibraryLists() {
+        QFETCH(QString, name);
+        QFETCH(Outcome, refusal);
+        const QString scratch = root_.path() + "/scratch";
+        QVERIFY(QDir().mkpath(scratch));
+        Touch(scratch + "/" + name, Gif);
+        const bool listed = ListPictures(scratch).contains(name);
+        QVERIFY(QDir(scratch).removeRecursively());
+
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack("Farm|" + name.toLatin1(), {Gif}), books_);
+        if (listed) {
+            QCOMPARE(result.Kind, Outcome::Installed);
+            QCOMPARE(ListPictures(result.Folder), QStringList{name});
+        } else {
+            QCOMPARE(result.Kind, refusal);
+            QCOMPARE(Tree(root_.path()), before);
+        }
+    }
+
+    // Names a file system cannot hold once a number is added (255 bytes, in its encoding)
+    // are the pack's fault, found before anything is written; names up to that fit.
+    void nameLengths_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<Outcome>("outcome");
+        const QByteArray e9(1, char(0xE9)); // "é": two bytes on disk
+        const auto gifName = [](qsizetype bytes) { return QByteArray(bytes - 4, 'p') + ".gif"; };
+        auto row = [](const char* tag, const QByteArray& header, int pieces, Outcome outcome) {
+            QTest::newRow(tag) << header << pieces << outcome;
+        };
+        row("book of 300 characters", QByteArray(300, 'B') + "|cow.gif", 1, Outcome::Damaged);
+        row("book of 235 bytes", QByteArray(235, 'B') + "|cow.gif", 1, Outcome::Installed);
+        row("book of 236 bytes", QByteArray(236, 'B') + "|cow.gif", 1, Outcome::Damaged);
+        row("book of 118 8-bit characters, 236 bytes on disk", e9.repeated(118) + "|cow.gif", 1,
+            Outcome::Damaged);
+        row("book of 64 KB", QByteArray(65536, 'B') + "|cow.gif", 1, Outcome::Damaged);
+        row("file of 235 bytes, twice", "Farm|" + gifName(235) + "|" + gifName(235), 2,
+            Outcome::Installed);
+        row("file of 236 bytes", "Farm|cow.gif|" + gifName(236), 2, Outcome::Damaged);
+        row("file of 300 characters", "Farm|" + gifName(300), 1, Outcome::Damaged);
+        row("file of 1 MB", "Farm|" + gifName(1 << 20), 1, Outcome::Damaged);
+        row("8-bit file, 236 bytes on disk", "Farm|" + e9.repeated(116) + ".gif", 1,
+            Outcome::Damaged);
+    }
+    void nameLengths() {
+        QFETCH(QByteArray, header);
+        QFETCH(int, pieces);
+        QFETCH(Outcome, outcome);
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack(header, Bytes(pieces, Gif)), books_);
+        QCOMPARE(result.Kind, outcome);
+        if (outcome == Outcome::Installed) {
+            // The book takes a number too, and the names still fit.
+            QVERIFY(!PicturePack::Install(MakePack(header, Bytes(pieces, Gif)), books_).isEmpty());
+            QCOMPARE(ListPictures(result.Folder).size(), pieces);
+        } else {
+            QCOMPARE(Tree(root_.path()), before);
+        }
+    }
+
+    // Counts and sizes far beyond a real pack's: each is met with a bounded amount of work and
+    // memory (the bytes are held once, names are split only as far as there are pieces).
+    void hugeCountsAndSizes_data() {
+        QTest::addColumn<QByteArray>("pack");
+        QTest::addColumn<QStringList>("plantedBooks");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QString>("lastFile"); // when installed: the last name written
+        QTest::addColumn<QString>("book");
+
+        const QStringList none;
+        QTest::newRow("header of 30 million bars before one piece")
+            << MakePack("Farm|cow.gif" + QByteArray(30'000'000, '|'), {Gif}) << none
+            << Outcome::Installed << "cow.gif"
+            << "Farm";
+        QTest::newRow("3 million pieces, one name")
+            << QByteArray("Farm|cow.gif") + QByteArray("/x5x/").repeated(3'000'000) << none
+            << Outcome::Damaged << QString() << QString();
+        QTest::newRow("a million named empty pieces")
+            << QByteArray("Farm") + QByteArray("|a.gif").repeated(1'000'000) +
+                   QByteArray("/x5x/").repeated(1'000'000)
+            << none << Outcome::Damaged << QString() << QString();
+        QByteArray copies = "Cats";
+        for (int k = 0; k < 3000; ++k) copies += "|cat.gif";
+        QTest::newRow("one name 3000 times")
+            << MakePack(copies, Bytes(3000, Gif)) << none << Outcome::Installed << "cat_2999.gif"
+            << "Cats";
+        QStringList farms{"Farm/"};
+        for (int n = 1; n < 2000; ++n) farms << QString("Farm%1/").arg(n);
+        QTest::newRow("book name taken 2000 times")
+            << MakePack("Farm|cow.gif", {Gif}) << farms << Outcome::Installed << "cow.gif"
+            << "Farm2000";
+        QTest::newRow("a 64 MB piece that is no picture")
+            << MakePack("Farm|cow.gif|big.bmp", {Gif, "BM" + QByteArray(64 << 20, 'x')}) << none
+            << Outcome::Damaged << QString() << QString();
+    }
+    void hugeCountsAndSizes() {
+        QFETCH(QByteArray, pack);
+        QFETCH(QStringList, plantedBooks);
+        QFETCH(Outcome, outcome);
+        QFETCH(QString, lastFile);
+        QFETCH(QString, book);
+        Plant(books_, plantedBooks);
+        const QStringList before = Tree(root_.path());
+        PicturePack::Result result;
+        {
+            // Room for the pack itself a few times over, not for an object per "|".
+            testing::AddressSpaceLimit limit(qint64(pack.size()) * 3 + (512 << 20));
+            result = PicturePack::InstallBook(pack, books_);
+        }
+        QCOMPARE(result.Kind, outcome);
+        if (outcome == Outcome::Installed) {
+            QCOMPARE(result.Folder, books_ + "/" + book);
+            QVERIFY(QFile::exists(result.Folder + "/" + lastFile));
+        } else {
+            QCOMPARE(Tree(root_.path()), before);
+        }
     }
 
     void aMissingBooksFolderIsNotCreated() {

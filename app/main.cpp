@@ -2,6 +2,8 @@
 // the main loop. The program folder is the executable's folder.
 
 #include "AppPath.h"
+#include "EndAtSignal.h"
+#include "EndSignals.h"
 #include "FrmMain.h"
 #include "Leftovers.h"
 #include "PictureArea.h"
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
     // Windows come and go (the chooser hides, messages unload); only the colouring
     // window's unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Logout, shutdown or Ctrl+C: the colouring is saved first, whatever window is open.
+    vb::EndOnSignals([](int signal) { EndAtSignal(Forms::FrmMain(), signal); });
     // An import or save that was interrupted last time must not reach the library scan.
     ClearLeftovers(vb::AppPath());
     Forms::FrmMain().Load();

@@ -1,10 +1,13 @@
 // The colouring window's unload step, the program's orderly end: timers off, buffers
 // released, every other window closed, the keyboard lock removed, then the end. It saves
-// nothing; the quit path saves the picture before it unloads the window.
+// nothing; the quit path, and the end the system asks for, save the picture before they
+// unload the window.
 
 #include "FrmMain.h"
 
+#include "EndAtSignal.h"
 #include "EndProgram.h"
+#include "EndSignals.h"
 #include "KeyboardHook.h"
 #include "VbError.h"
 #include "frmFirstTime.h"
@@ -15,6 +18,7 @@
 #include "frmParental.h"
 #include "frmSplash.h"
 
+#include <cstdio>
 #include <exception>
 
 using namespace vb;
@@ -59,4 +63,23 @@ void FrmMain::Form_Unload(int16_t& Cancel) {
     if (KeyboardHook != 0) skipOnError([&] { UnhookWindowsHookEx(KeyboardHook); });
 
     EndProgram();
+}
+
+void EndAtSignal(FrmMain& form, int signal) {
+    std::optional<SaveFailure> failure;
+    try {
+        failure = form.SaveColoredPicture();
+    } catch (const std::exception&) {
+        failure = SaveFailure{};
+    }
+    if (failure)
+        std::fprintf(stderr, "The Tintavale was ended by %s. The colored picture could not be saved: %s\n",
+                     SignalName(signal), qPrintable(SaveFailureCause(*failure)));
+    SetExitStatus(128 + signal);
+    // Unloading the colouring window ends the program; before it has a window there is
+    // nothing to unload.
+    if (form.IsLoaded())
+        form.Unload();
+    else
+        EndProgram();
 }

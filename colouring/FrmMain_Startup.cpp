@@ -135,7 +135,8 @@ void FrmMain::CreateControls(PictureArea* w) {
 }
 
 void FrmMain::Form_Load() {
-    // 1. Screen check (every load), 2. size warning (first load).
+    // The pictures need a screen of 800 x 600 at true colour; below 1024 x 768 not all of
+    // them fit, which the parents hear of once, at the start.
     const int32_t width = GetDeviceCaps(HORZRES), height = GetDeviceCaps(VERTRES);
     const ScreenVerdict verdict = CheckScreen(width, height, GetDeviceCaps(BITSPIXEL), !Loaded);
     if (verdict == ScreenVerdict::TooSmall) {
@@ -162,11 +163,12 @@ void FrmMain::Form_Load() {
         }
     }
 
-    // 3. Screen size in twips.
+    // The screen in twips: the window is laid out off screen at this size, then moved on.
     const float W = float(CLng(double(width) * Screen::TwipsPerPixelX()));
     const float H = float(CLng(double(height) * Screen::TwipsPerPixelY()));
 
-    // 4. Reset.
+    // Every load starts afresh: the first tool's brush, new random numbers, no region,
+    // black paint.
     GradientInfo band;
     band.Direction = 1;
     band.Colors.resize(2);
@@ -176,7 +178,8 @@ void FrmMain::Form_Load() {
     RegionColor = -1;
     CurrentR = CurrentG = CurrentB = 0;
 
-    // 5. Settings, with one chance for the parents to write them anew.
+    // Settings. A file that cannot be read gives the parents one chance to write it anew in
+    // the options window; without settings the program cannot go on.
     bool retried = false;
     for (;;) {
         Settings::StartupSettings settings;
@@ -205,18 +208,20 @@ void FrmMain::Form_Load() {
         retried = true;
     }
 
-    // 6. From here on a failing step is skipped.
-    // 7. The coloured-pictures folder.
+    // From here on a step that fails is skipped: the program runs without what it would
+    // have made.
+    // Coloured copies go into their own folder; each book's folder in it comes with its
+    // first save.
     skipOnError([] {
         QDir folder(AppPath());
         if (!folder.exists(QStringLiteral("colored pictures")))
             folder.mkdir(QStringLiteral("colored pictures"));
     });
 
-    // 8. The function bar shows unless it hides itself.
+    // The parents' function row shows unless it hides itself until the pointer comes.
     for (PictureArea* f : pFunc) f->setVisible(!AutoHideFunctions);
 
-    // 9, 10. Faces, tool tips, first states.
+    // Button faces, tool tips and first states.
     SetButtonFaces();
     ColorJitter = 10;
     static const char* const toolTips[4] = {
@@ -226,7 +231,8 @@ void FrmMain::Form_Load() {
         skipOnError([&] { pTool[i]->setToolText(QString::fromLatin1(toolTips[i])); });
     Timer1->setEnabled(false);
 
-    // 11. Bubble records and masks, once.
+    // The bubbles and their masks are made once; each mask joins the pictures after all of
+    // the bubbles, so picture i has its mask at i + 22.
     if (!Loaded) {
         Bubbles.assign(kBubbles, Bubble{});
         for (int i = 0; i < kBubbles; ++i) {
@@ -243,7 +249,7 @@ void FrmMain::Form_Load() {
         }
     }
 
-    // 12. Bubble sprites from every picture and mask (every load).
+    // Sprites of every bubble picture and mask, made anew at every load.
     BubbleSprites.clear();
     for (PictureArea* b : pCC) {
         auto sprite = std::make_unique<cNDib>();
@@ -251,15 +257,15 @@ void FrmMain::Form_Load() {
         BubbleSprites.push_back(std::move(sprite));
     }
 
-    // 13. Shown off screen first, so that the client size is the screen's.
+    // Shown off screen first, so that the client size is the screen's.
     Move(-W, -H, W, H);
     Show(false);
 
-    // 14. Layout.
+    // Toolbar, bubble panel and canvas background for this screen.
     skipOnError([this] { LayOut(); });
 
     if (!Loaded) {
-        // 15.1 The shading band under the toolbar.
+        // The shading band under the toolbar.
         skipOnError([&] {
             uint8_t r, g, b;
             SplitRGB(PB->BackColor(), r, g, b);
@@ -268,7 +274,7 @@ void FrmMain::Form_Load() {
             DrawGradient(band, *PB, x, y, bw, bh);
             PB->Refresh();
         });
-        // 15.2 Bubbles start just below the panel and rise.
+        // Bubbles start just below the panel and rise.
         for (int i = 0; i < kBubbles; ++i) {
             Bubble& b = Bubbles[i];
             skipOnError([&] { b.R = pCC[i]->ScaleWidth() / 2; });
@@ -284,12 +290,12 @@ void FrmMain::Form_Load() {
                 b.Colour = pCC[i]->Point(pCC[i]->ScaleWidth() / 2, pCC[i]->ScaleHeight() / 2);
             });
         }
-        // 15.3, 15.4 Loaded, and the whole screen.
+        // Loaded now; the window comes onto the screen.
         Loaded = true;
         Move(0, 0, W, H);
-        // 15.5 The keyboard lock, once for the whole run; without it the program still runs.
+        // The keyboard lock, once for the whole run; without it the program still runs.
         KeyboardHook = SetWindowsHookExA(13, KeyboardHookProc, nullptr, 0);
-        // 15.6 The first picture, as if the child had pressed the open button.
+        // The first picture, as if the child had pressed the open button.
         c_click(0);
     } else {
         Loaded = true;

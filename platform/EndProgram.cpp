@@ -10,6 +10,7 @@ std::function<void()>& handler() {
     static std::function<void()> h;
     return h;
 }
+int exitStatus = 0;
 } // namespace
 
 void EndProgram() {
@@ -18,8 +19,11 @@ void EndProgram() {
         return;
     }
     std::fflush(nullptr);
-    _exit(0);
+    _exit(exitStatus);
 }
+
+void SetExitStatus(int status) { exitStatus = status; }
+int ExitStatus() { return exitStatus; }
 
 void SetEndProgramHandler(std::function<void()> h) { handler() = std::move(h); }
 

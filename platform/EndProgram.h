@@ -7,6 +7,10 @@
 namespace vb {
 
 void EndProgram();
+// The exit status EndProgram leaves with: 0 unless set (an end the system asked for by a
+// signal sets 128 + its number, as a shell reports a program the signal ended).
+void SetExitStatus(int status);
+int ExitStatus();
 // Replaces what EndProgram does (tests record the end instead of leaving the process).
 void SetEndProgramHandler(std::function<void()> handler);
 

@@ -1,5 +1,6 @@
 #include "PictureArea.h"
 
+#include "ClickBurst.h"
 #include "Control.h"
 #include "Screen.h"
 #include "Shell.h"
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyleHints>
 #include <QUrl>
 
 namespace vb {
@@ -21,6 +21,7 @@ PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     // Moves are reported with no button held too (Button 0), as the toolkit does.
     setMouseTracking(true);
+    WatchClickBursts();
     dc_.setImage(QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32));
     redrawBackground(dc_.image());
 }
@@ -209,11 +210,15 @@ int16_t shiftCode(Qt::KeyboardModifiers m) {
 } // namespace
 
 void PictureArea::mousePressEvent(QMouseEvent* e) {
+    // A later press of a burst whose first press went elsewhere is no press of ours, nor
+    // are its moves and release.
+    if (!PressCountsFor(this, *e)) {
+        pressedButton_ = 0;
+        return;
+    }
     const double u = scaleUnit();
     pressedButton_ = buttonCode(e->button());
     reportedButtons_ = (reportedButtons_ & buttonCode(e->buttons())) | pressedButton_;
-    lastPress_ = e->button();
-    lastPressTime_ = e->timestamp();
     emit MouseDown(pressedButton_, shiftCode(e->modifiers()), float(e->position().x() * u),
                    float(e->position().y() * u));
 }
@@ -240,16 +245,11 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void PictureArea::mouseDoubleClickEvent(QMouseEvent* e) {
-    // The toolkit pairs a press with the press before it anywhere in the program: same
-    // button, within the double-click interval. So a second press lands here as a double
-    // click even when the first went to another window, or closed one that lay over this
-    // area. Only a pair whose first press this area reported is a double click here; the
-    // second press of any other is no press of ours, and its moves and release neither.
-    const quint64 interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    const bool ours = e->button() == lastPress_ && e->timestamp() - lastPressTime_ < interval;
-    lastPress_ = Qt::NoButton;
+    // The toolkit pairs a press with the press before it anywhere in the program, so a
+    // second press lands here as a double click even when the first closed a window that
+    // lay over this area. Such a press belongs to the burst that closed the window.
     pressedButton_ = 0;
-    if (!ours) return;
+    if (!PressCountsFor(this, *e)) return;
     // The second press raises DblClick in place of MouseDown, and its release no Click, as
     // the window toolkit the program was made for reports them.
     const double u = scaleUnit();

@@ -110,8 +110,8 @@ signals:
     void DblClick();
     // The second press of a double click, any button. The toolkit reports it as DblClick
     // (left button) in place of MouseDown; an area where every press counts, such as the
-    // canvas, takes it as a press. Only a double click whose first press this area reported
-    // is one: any other second press is reported not at all, nor are its moves and release.
+    // canvas, takes it as a press. No later press of a burst whose first press went
+    // elsewhere is reported (ClickBurst.h), double click or not, nor its moves and release.
     void DblClickPress(int16_t Button, int16_t Shift, float X, float Y);
     void OLEDragDrop(const QStringList& files, int16_t Button, int16_t Shift, float X, float Y);
 
@@ -149,9 +149,6 @@ private:
     int16_t pressedButton_ = 0;
     // Buttons held since a press this area reported: only their moves and releases count.
     int16_t reportedButtons_ = 0;
-    // The last press this area reported, the first half of any double click of its own.
-    Qt::MouseButton lastPress_ = Qt::NoButton;
-    quint64 lastPressTime_ = 0;
 };
 
 } // namespace vb

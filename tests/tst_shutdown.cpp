@@ -1,9 +1,13 @@
 // The colouring window's unload step: timers off, buffers released, the other windows
 // unloaded in order (only those loaded), the keyboard lock removed, one end of the program.
 // And a close request on each of the other windows: it does what the window's own way out
-// does, never more.
+// does, never more. And the end the system asks for by a signal: the picture saved, from
+// inside whatever window waits for a click, then that same unload.
 
 #include "AppPath.h"
+#include "EndAtSignal.h"
+#include "EndProgram.h"
+#include "EndSignals.h"
 #include "FrmMain.h"
 #include "KeyRig.h"
 #include "KeyboardHook.h"
@@ -18,9 +22,13 @@
 #include "mMain_Keyboard.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QPainter>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 #include <optional>
 
 using namespace vb;
@@ -102,7 +110,12 @@ class TestShutdown : public QObject {
     Q_OBJECT
 private slots:
     void init() { Screen::Override(QSize(1024, 768), 32); }
+    void initTestCase() {
+        // Whatever started the test may have left these ignored, which the program keeps.
+        for (int sig : {SIGTERM, SIGHUP, SIGINT}) std::signal(sig, SIG_DFL);
+    }
     void cleanup() {
+        SetExitStatus(0);
         testing::EndRecorder ends;
         for (const Window& w : otherWindows()) w.form->Unload();
         Forms::FrmMain().Unload();
@@ -214,6 +227,109 @@ private slots:
         QCOMPARE(answerOf(which), answer);
         QCOMPARE(ended.count(), ends);
         QVERIFY(!Forms::FrmMain().IsLoaded()); // a close request never unloads it
+    }
+
+    void systemEndSavesThenEnds_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("window"); // open when the signal comes
+        QTest::addColumn<QString>("picture"); // coloured, none, or its copy cannot be saved
+        QTest::addColumn<bool>("hupIgnored"); // SIGHUP was ignored when the program started
+        QTest::newRow("SIGTERM, no window") << SIGTERM << "" << "coloured" << false;
+        QTest::newRow("SIGHUP, password question") << SIGHUP << "password" << "coloured" << false;
+        QTest::newRow("SIGINT, parents' message") << SIGINT << "parents" << "coloured" << false;
+        QTest::newRow("SIGTERM, file dialog") << SIGTERM << "file dialog" << "coloured" << false;
+        QTest::newRow("SIGHUP, before any picture") << SIGHUP << "password" << "none" << false;
+        QTest::newRow("SIGINT, the copy cannot be saved") << SIGINT << "parents" << "blocked" << false;
+        QTest::newRow("SIGHUP ignored at start, then SIGTERM") << SIGTERM << "" << "coloured" << true;
+    }
+    void systemEndSavesThenEnds() {
+        QFETCH(int, signal);
+        QFETCH(QString, window);
+        QFETCH(QString, picture);
+        QFETCH(bool, hupIgnored);
+        testing::ProgramFolder folder;
+        testing::EndRecorder ends;
+        Forms::FrmMain().PicturePath.clear(); // a row before may have left its picture
+        FrmMain& m = loadMain(folder);
+        QVERIFY(!ctrlReachesWindows());
+        const QString page = folder.file("books/sample/page.bmp");
+        const QString copy = folder.file("colored pictures/sample/page.jpg");
+        if (picture != "none") {
+            m.P->setPicture(StdPicture(QImage(page).convertToFormat(QImage::Format_RGB32)));
+            m.tP->setPicture(m.P->Picture());
+            m.PicturePath = page;
+            m.SavedCanvas.reset();
+            QPainter(&m.P->hDC()->image()).fillRect(20, 10, 30, 20, Qt::red);
+        }
+        if (picture == "blocked") {
+            QVERIFY(QDir().mkpath(folder.file("colored pictures")));
+            QFile inTheWay(folder.file("colored pictures/sample"));
+            QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+        }
+
+        std::signal(SIGHUP, hupIgnored ? SIG_IGN : SIG_DFL);
+        bool showing = false, endedInside = false;
+        QList<int> heard;
+        QVERIFY(EndOnSignals([&](int s) {
+            heard << s;
+            endedInside = showing;
+            EndAtSignal(m, s);
+        }));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        // The dialog is no window of the program's own: the real end leaves the process
+        // with it open; here it is closed once the end has come.
+        QTimer closeDialog;
+        connect(&closeDialog, &QTimer::timeout, [&] {
+            if (ends.count() > 0) dialog.reject();
+        });
+        closeDialog.start(10);
+        const auto raise = [&] {
+            if (hupIgnored) std::raise(SIGHUP);
+            std::raise(signal);
+        };
+        if (window.isEmpty()) {
+            raise();
+            QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, 5000);
+        } else {
+            QVERIFY(testing::whileModal(
+                [&] {
+                    showing = true;
+                    if (window == "file dialog") {
+                        dialog.exec();
+                    } else if (window == "password") {
+                        Forms::frmMessage().setMessage("hello");
+                        Forms::frmMessage().setPasswordVisible(true);
+                        Forms::frmMessage().Show(true);
+                    } else {
+                        Forms::frmParentMessage().setMessage("hello");
+                        Forms::frmParentMessage().Show(true);
+                    }
+                    showing = false;
+                },
+                raise));
+            QVERIFY(endedInside);
+        }
+        QCOMPARE(heard, QList<int>{signal});
+        QCOMPARE(ends.count(), 1);
+        QCOMPARE(ExitStatus(), 128 + signal);
+        QVERIFY(!m.IsLoaded());
+        for (const Window& w : otherWindows()) QVERIFY(!w.form->IsLoaded());
+        QVERIFY(ctrlReachesWindows());
+        const QImage saved(copy);
+        QCOMPARE(saved.isNull(), picture != "coloured");
+        if (!saved.isNull()) {
+            const QRgb red = saved.pixel(35, 20), white = saved.pixel(80, 70);
+            QVERIFY2(qRed(red) > 200 && qGreen(red) < 60, qPrintable(QString::number(red, 16)));
+            QVERIFY(qGray(white) > 240);
+        }
+
+        // A second signal, after or during the end, starts no second end.
+        std::raise(signal);
+        QCoreApplication::processEvents();
+        QCOMPARE(heard.size(), 1);
+        QCOMPARE(ends.count(), 1);
+        std::signal(SIGHUP, SIG_DFL);
     }
 
     void theLockIsInstalledOnceAndRemovedOnce() {

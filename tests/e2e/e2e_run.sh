@@ -20,6 +20,43 @@ staged="$fresh/build/run"
 pictures=$(find "$staged/books" -mindepth 2 -maxdepth 2 -type f 2>/dev/null | wc -l)
 [ "$pictures" -gt 0 ] || fail "no books in $staged"
 
+# Without a display scripts/run starts its own screen; Ctrl+C (SIGINT to its process group,
+# as a terminal sends it) ends the program the orderly way, which saves the colouring,
+# before the screen goes.
+folder="$fresh/ctrl-c"
+mkdir -p "$folder"
+printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$folder/Settings.txt"
+# A group of its own, with Ctrl+C not ignored as it is for a background job.
+(unset DISPLAY; exec setsid env --default-signal=INT BUILD_DIR="$fresh/build" TV_RUN_DIR="$folder" \
+  bash "$here/../../scripts/run") >"$fresh/ctrl-c.log" 2>&1 &
+runner=$!
+e2e_timeout=300 e2e_poll grep -q "Ctrl+C ends it" "$fresh/ctrl-c.log" ||
+  { cat "$fresh/ctrl-c.log" >&2; fail "scripts/run did not start the program"; }
+run_display=$(sed -n 's/.*(DISPLAY=\(:[0-9]*\)).*/\1/p' "$fresh/ctrl-c.log")
+[ -n "$run_display" ] || fail "scripts/run did not tell its display"
+first=$(ls "$folder/books" | sort -f | head -1)
+picture=$(ls "$folder/books/$first" | sort -f | head -1)
+read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$folder/books/$first/$picture[0]")"
+left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+(
+  export DISPLAY=$run_display work=$folder app_pid=$runner
+  e2e_open_first_picture || exit 1
+  xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
+  for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
+  xdotool mouseup 1
+  e2e_wait_pixel $((left + 68)) $((top + 32)) dark
+) || fail "could not colour on the screen of scripts/run"
+kill -INT -- -"$runner"
+e2e_poll eval '! kill -0 "$runner" 2>/dev/null' || fail "scripts/run still runs after Ctrl+C"
+wait "$runner"
+status=$?
+[ "$status" = 130 ] || fail "scripts/run ended with $status after Ctrl+C"
+copy="$folder/colored pictures/$first/${picture%???}jpg"
+[ -f "$copy" ] || fail "Ctrl+C saved no coloured copy"
+grey=$(/usr/bin/convert "$copy" -format "%[fx:int(255*p{44,26}.intensity)]" info:)
+[ "$grey" -lt 128 ] || fail "the stroke is not in the copy Ctrl+C saved (grey $grey)"
+DISPLAY=$run_display xdpyinfo >/dev/null 2>&1 && fail "the screen of scripts/run stayed"
+
 e2e_start "$staged" || exit 1
 printf 'secret\r\n 0 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
 e2e_launch

@@ -1,0 +1,21 @@
+#pragma once
+// Bursts of clicks: presses of one button, each following the one before within the
+// double-click interval and about the same place on the screen. Children hammer buttons,
+// and a burst goes on after its first click closed a window: its later clicks land on
+// whatever lay under that window. They are meant for the button, so only the control that
+// received a burst's first press may take its later presses.
+
+#include <QMouseEvent>
+
+namespace vb {
+
+// Watches every press the window system delivers, in every window of the program.
+// Installed once, by the first picture area made.
+void WatchClickBursts();
+
+// Whether the press (or double click) `press`, delivered to `control`, is a press for it:
+// the first of its burst, or a later one whose first press `control` took. A press the
+// window system never delivered (one sent straight to a control) starts a burst of its own.
+bool PressCountsFor(const QObject* control, const QMouseEvent& press);
+
+} // namespace vb

@@ -4,7 +4,6 @@
 #include <QImage>
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace vb {
@@ -15,52 +14,53 @@ GifLzwCounter::GifLzwCounter(int minimumCodeSize, int64_t limit) : limit_(std::m
         return;
     }
     clear_ = 1u << minimumCodeSize;
+    firstWidth_ = minimumCodeSize + 1;
+    width_ = firstWidth_;
+    next_ = clear_ + 2;
     std::fill(length_, length_ + clear_, uint16_t(1));
-    Clear();
     done_ = limit_ == 0;
 }
 
-void GifLzwCounter::Clear() {
-    width_ = std::countr_zero(clear_) + 1;
-    next_ = clear_ + 2;
-    prior_ = -1;
-}
-
 bool GifLzwCounter::Feed(const uint8_t* data, int64_t size) {
-    for (int64_t i = 0; i < size && !done_; ++i) {
-        bits_ |= uint32_t(data[i]) << bitCount_;
-        bitCount_ += 8;
-        while (bitCount_ >= width_ && !done_) {
-            const uint32_t code = bits_ & ((1u << width_) - 1);
-            bits_ >>= width_;
-            bitCount_ -= width_;
-            Code(code);
+    // The state lives in locals through the loop, which runs once a code.
+    uint64_t bits = bits_;
+    int count = bitCount_, width = width_;
+    uint32_t next = next_;
+    int32_t prior = prior_;
+    int64_t pixels = pixels_;
+    bool done = done_;
+    const uint8_t* at = data;
+    const uint8_t* const end = data + std::max<int64_t>(size, 0);
+    while (!done) {
+        for (; count <= 56 && at != end; count += 8) bits |= uint64_t(*at++) << count;
+        if (count < width) break;
+        const uint32_t code = uint32_t(bits) & ((1u << width) - 1);
+        bits >>= width;
+        count -= width;
+        if (code == clear_) {
+            width = firstWidth_, next = clear_ + 2, prior = -1;
+            continue;
         }
+        // The end, or a code the table does not hold yet (only the next one may come, and
+        // only after another code): no further pixel is in the data.
+        if (code == clear_ + 1 || code > next || (code == next && prior < 0)) {
+            done = true;
+            break;
+        }
+        // A code one past the table stands for the prior string and its own first pixel.
+        const uint32_t length = code == next ? length_[prior] + 1u : length_[code];
+        // A full table takes no entry until the next clear, and codes stay 12 bits wide.
+        if (prior >= 0 && next < MaxCodes) {
+            length_[next++] = uint16_t(length_[prior] + 1);
+            if (next == (1u << width) && width < 12) ++width;
+        }
+        prior = int32_t(code);
+        pixels += length;
+        if (pixels >= limit_) pixels = limit_, done = true;
     }
-    return !done_;
-}
-
-void GifLzwCounter::Code(uint32_t code) {
-    if (code == clear_) {
-        Clear();
-        return;
-    }
-    // The end, or a code the table does not hold yet (only the next one may come, and
-    // only after another code): no further pixel is in the data.
-    if (code == clear_ + 1 || code > next_ || (code == next_ && prior_ < 0)) {
-        done_ = true;
-        return;
-    }
-    // A code one past the table stands for the prior string and its own first pixel.
-    const uint32_t length = code == next_ ? length_[prior_] + 1u : length_[code];
-    // A full table takes no entry until the next clear, and codes stay 12 bits wide.
-    if (prior_ >= 0 && next_ < MaxCodes) {
-        length_[next_++] = uint16_t(length_[prior_] + 1);
-        if (next_ == (1u << width_) && width_ < 12) ++width_;
-    }
-    prior_ = int32_t(code);
-    pixels_ = std::min(limit_, pixels_ + length);
-    done_ = pixels_ == limit_;
+    bits_ = bits, bitCount_ = count, width_ = width;
+    next_ = next, prior_ = prior, pixels_ = pixels, done_ = done;
+    return !done;
 }
 
 namespace {
@@ -156,6 +156,7 @@ void WhitenUnsetPixels(QImage& image, const GifFirstFrame& frame) {
     if (visible.isEmpty()) return;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    // An image never starts left of or above the screen: its place is unsigned.
     const int w = frame.Place.width(), h = frame.Place.height();
     const int64_t firstRow = frame.Pixels / w;
     for (int64_t index = firstRow; index < h; ++index) {
@@ -164,7 +165,7 @@ void WhitenUnsetPixels(QImage& image, const GifFirstFrame& frame) {
         const int from = frame.Place.left() + (index == firstRow ? int(frame.Pixels % w) : 0);
         if (from > visible.right()) continue;
         QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        std::fill(line + std::max(from, visible.left()), line + visible.right() + 1, 0xFFFFFFFFu);
+        std::fill(line + from, line + visible.right() + 1, 0xFFFFFFFFu);
     }
 }
 

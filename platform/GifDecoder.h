@@ -27,18 +27,16 @@ public:
     bool Done() const { return done_; }
 
 private:
-    void Clear();
-    void Code(uint32_t code);
-
-    static constexpr int MaxCodes = 4096;
+    static constexpr uint32_t MaxCodes = 4096;
     int64_t limit_;
     int64_t pixels_ = 0;
     bool done_ = false;
     uint32_t clear_ = 0;
-    int width_ = 0;     // of the next code, in bits
-    uint32_t next_ = 0; // the code the next table entry gets
+    int firstWidth_ = 0; // of a code after a clear, in bits
+    int width_ = 0;      // of the next code
+    uint32_t next_ = 0;  // the code the next table entry gets
     int32_t prior_ = -1; // the code before, or -1 right after a clear
-    uint32_t bits_ = 0;  // read but not yet used, lowest first
+    uint64_t bits_ = 0;  // read but not yet used, lowest first
     int bitCount_ = 0;
     uint16_t length_[MaxCodes]; // string length of each code
 };

@@ -15,6 +15,10 @@
 
 namespace {
 
+// What decoding a JPEG that the program can show (4096 pixels a side, four colour
+// components, several scans) takes, with room to spare.
+constexpr long MaxJpegMemory = 256L << 20;
+
 struct JpegErrors {
     jpeg_error_mgr mgr;
     std::jmp_buf failed;
@@ -77,6 +81,9 @@ bool IsWholeJpeg(const QByteArray& bytes) {
     volatile bool whole = false;
     if (setjmp(errors.failed) == 0) {
         jpeg_create_decompress(&cinfo);
+        // A file of several scans is held whole, as coefficients, before its first line:
+        // a few bytes can claim gigabytes. Past this, libjpeg fails instead.
+        cinfo.mem->max_memory_to_use = MaxJpegMemory;
         jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
                      static_cast<unsigned long>(bytes.size()));
         whole = DecodesCleanly(cinfo, errors);

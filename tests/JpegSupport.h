@@ -13,8 +13,9 @@ namespace testing {
 
 enum class JpegLayout { Baseline, Restarts, Progressive, ScanPerComponent, Arithmetic };
 
-// A picture of `w` x `h` with detail in every block, in `layout`.
-inline QByteArray JpegWritten(int w, int h, JpegLayout layout) {
+// A picture of `w` x `h` with detail in every block, in `layout`; its colour at half the
+// resolution of its brightness, or at the same.
+inline QByteArray JpegWritten(int w, int h, JpegLayout layout, bool subsampled = true) {
     QImage image(w, h, QImage::Format_RGB888);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x ^ y) % 256));
@@ -29,6 +30,7 @@ inline QByteArray JpegWritten(int w, int h, JpegLayout layout) {
     c.input_components = 3, c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 90, TRUE);
+    if (!subsampled) c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = 1;
     static const jpeg_scan_info perComponent[3] = {
         {1, {0}, 0, 63, 0, 0}, {1, {1}, 0, 63, 0, 0}, {1, {2}, 0, 63, 0, 0}};
     switch (layout) {

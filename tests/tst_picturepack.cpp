@@ -614,6 +614,31 @@ private slots:
         checkPiece(piece, outcome, shownAs);
     }
 
+    // Decoding a file of several scans holds all of it first: what it may take is bounded,
+    // so a few bytes claiming a huge picture are refused without taking gigabytes, while
+    // the largest picture the program shows still passes.
+    void jpegDecodingMemoryIsBounded_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("whole");
+        const QByteArray large = testing::JpegWritten(4096, 4096, JpegLayout::Progressive, false);
+        QTest::newRow("progressive 4096 x 4096, colour at full resolution") << large << true;
+        QByteArray claim = testing::JpegWritten(16, 16, JpegLayout::Progressive);
+        const qsizetype sof = Marker(claim, "\xc2", 1);
+        QVERIFY(sof > 0);
+        claim.replace(sof + 5, 4, "\xfb\x01\x60\x49"); // 64,257 rows of 24,649
+        QTest::newRow("progressive claiming 24649 x 64257 in a few hundred bytes")
+            << claim << false;
+    }
+
+    void jpegDecodingMemoryIsBounded() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, whole);
+        QCOMPARE(IsWholePicture(bytes), whole);
+        rusage usage{};
+        QVERIFY(getrusage(RUSAGE_SELF, &usage) == 0);
+        QVERIFY2(usage.ru_maxrss < 1'000'000, qPrintable(QString::number(usage.ru_maxrss)));
+    }
+
     // Tests run as root, so folder permissions cannot make a write fail: a file size limit
     // stands in for a full disk, and a file where the books folder should be for a folder
     // that takes nothing.

@@ -1,13 +1,12 @@
 #include "PictureCheck.h"
 
 #include "BmpLayout.h"
+#include "GifDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
 
 #include <algorithm>
-#include <cstring>
-#include <type_traits>
 
 #include <csetjmp>
 #include <cstdio>
@@ -16,14 +15,15 @@
 
 namespace {
 
-int le16(const uchar* p) {
-    return p[0] | (p[1] << 8);
-}
+// What decoding a JPEG that the program can show (4096 pixels a side, four colour
+// components, several scans) takes, with room to spare.
+constexpr long MaxJpegMemory = 256L << 20;
 
 struct JpegErrors {
     jpeg_error_mgr mgr;
     std::jmp_buf failed;
-    int warnings = 0; // that mean pixels are missing or made up
+    bool lost = false;   // a warning that pixels are missing or made up
+    bool ranOut = false; // the data ended before the end marker
 };
 
 [[noreturn]] void JpegFailed(j_common_ptr cinfo) {
@@ -39,14 +39,24 @@ bool Harmless(int code) {
 
 // Level -1 is a warning; the others only trace.
 void JpegMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && !Harmless(cinfo->err->msg_code))
-        ++reinterpret_cast<JpegErrors*>(cinfo->err)->warnings;
+    if (level >= 0) return;
+    JpegErrors& errors = *reinterpret_cast<JpegErrors*>(cinfo->err);
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+        errors.ranOut = true;
+    else if (!Harmless(cinfo->err->msg_code))
+        errors.lost = true;
 }
 
 // Decodes every scan line (at an eighth of the size: the compressed data is read all the
 // same) and finishes, which reads on to the end marker.
 bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    // A file without its end marker may still hold every pixel, but that can be known
+    // only of one Huffman-coded scan: the Huffman decoder warns when it needs bits past
+    // the data, so a scan that gives no warning decoded every block from real data. A file
+    // of several scans may end between them, and an arithmetic decoder reads zeros past
+    // the data without a word.
+    const bool endMayLack = !jpeg_has_multiple_scans(&cinfo) && !cinfo.arith_code;
     cinfo.scale_num = 1;
     cinfo.scale_denom = 8;
     cinfo.dct_method = JDCT_IFAST;
@@ -56,76 +66,7 @@ bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
                                                 cinfo.output_width * cinfo.output_components, 1);
     while (cinfo.output_scanline < cinfo.output_height)
         if (jpeg_read_scanlines(&cinfo, row, 1) != 1) return false;
-    return jpeg_finish_decompress(&cinfo) && errors.warnings == 0;
-}
-
-// Skips a colour table when the flags byte `packed` says one follows.
-bool SkipColourTable(QIODevice& gif, uchar packed) {
-    if (!(packed & 0x80)) return true;
-    const qint64 size = 3 << ((packed & 7) + 1);
-    return gif.skip(size) == size;
-}
-
-// Data sub-blocks: a length byte and that many bytes, up to a zero length. Each is handed
-// to `block`, when given.
-template <typename Block> bool WalkSubBlocks(QIODevice& gif, Block&& block) {
-    for (char length; gif.getChar(&length);) {
-        if (length == 0) return true;
-        if constexpr (std::is_same_v<std::decay_t<Block>, std::nullptr_t>) {
-            if (gif.skip(uchar(length)) != uchar(length)) return false;
-        } else {
-            const QByteArray data = gif.read(uchar(length));
-            if (data.size() != uchar(length)) return false;
-            block(data);
-        }
-    }
-    return false;
-}
-
-// Where an image lies on the logical screen.
-struct GifPlace {
-    int Left, Top, Width, Height;
-};
-
-enum class GifWalk { Trailer, Stopped, Broken };
-
-// Walks a GIF's blocks from its start up to the trailer: each extension's sub-blocks go to
-// `extension` with its label, each image's place to `image`, which says whether to walk
-// on. A lone zero byte between blocks (an empty block some writers leave) is passed over.
-template <typename Extension, typename Image>
-GifWalk WalkGif(QIODevice& gif, Extension&& extension, Image&& image) {
-    uchar head[13];
-    if (gif.read(reinterpret_cast<char*>(head), 13) != 13 ||
-        (std::memcmp(head, "GIF87a", 6) != 0 && std::memcmp(head, "GIF89a", 6) != 0) ||
-        !SkipColourTable(gif, head[10]))
-        return GifWalk::Broken;
-    const QSize screen(le16(head + 6), le16(head + 8));
-    for (char introducer, c; gif.getChar(&introducer);) {
-        switch (uchar(introducer)) {
-        case 0x3B: // trailer
-            return GifWalk::Trailer;
-        case 0x00: // an empty block
-            break;
-        case 0x21: // extension: a label, then sub-blocks
-            if (!gif.getChar(&c) ||
-                !WalkSubBlocks(gif, [&](const QByteArray& b) { extension(uchar(c), b); }))
-                return GifWalk::Broken;
-            break;
-        case 0x2C: { // image: place, flags, local colour table, code size, sub-blocks
-            uchar d[8];
-            if (gif.read(reinterpret_cast<char*>(d), 8) != 8) return GifWalk::Broken;
-            if (!image(screen, GifPlace{le16(d), le16(d + 2), le16(d + 4), le16(d + 6)}))
-                return GifWalk::Stopped;
-            if (!gif.getChar(&c) || !SkipColourTable(gif, uchar(c)) || !gif.getChar(&c) ||
-                !WalkSubBlocks(gif, nullptr))
-                return GifWalk::Broken;
-            break;
-        }
-        default:
-            return GifWalk::Broken;
-        }
-    }
-    return GifWalk::Broken;
+    return jpeg_finish_decompress(&cinfo) && !errors.lost && (!errors.ranOut || endMayLack);
 }
 
 } // namespace
@@ -140,6 +81,9 @@ bool IsWholeJpeg(const QByteArray& bytes) {
     volatile bool whole = false;
     if (setjmp(errors.failed) == 0) {
         jpeg_create_decompress(&cinfo);
+        // A file of several scans is held whole, as coefficients, before its first line:
+        // a few bytes can claim gigabytes. Past this, libjpeg fails instead.
+        cinfo.mem->max_memory_to_use = MaxJpegMemory;
         jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()),
                      static_cast<unsigned long>(bytes.size()));
         whole = DecodesCleanly(cinfo, errors);
@@ -164,24 +108,18 @@ bool IsWholeGif(const QByteArray& bytes) {
     QBuffer gif;
     gif.setData(bytes); // shared, not copied
     gif.open(QIODevice::ReadOnly);
-    return WalkGif(
-               gif, [](uchar, const QByteArray&) {}, [](QSize, const GifPlace&) { return true; }) ==
-           GifWalk::Trailer;
+    const std::optional<vb::GifFirstFrame> frame = vb::ReadGifFirstFrame(gif, true);
+    return frame && frame->Pixels == frame->Area();
 }
 
 GifFirstImage ReadGifFirstImage(QIODevice& gif) {
     GifFirstImage first;
-    auto extension = [&](uchar label, const QByteArray& block) {
-        // The image's control block: a see-through colour, or "restore to previous".
-        if (label == 0xF9 && block.size() == 4)
-            first.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
-    };
-    auto image = [&](QSize screen, const GifPlace& place) {
-        first.Canvas = QSize(std::max(screen.width(), place.Left + place.Width),
-                             std::max(screen.height(), place.Top + place.Height));
-        return false;
-    };
-    WalkGif(gif, extension, image);
+    if (const std::optional<vb::GifFirstFrame> frame = vb::ReadGifFirstFrame(gif, false)) {
+        const QRect& place = frame->Place;
+        first.Canvas = QSize(std::max(frame->Screen.width(), place.x() + place.width()),
+                             std::max(frame->Screen.height(), place.y() + place.height()));
+        first.SecondImage = frame->SecondImage;
+    }
     return first;
 }
 

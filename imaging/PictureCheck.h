@@ -1,6 +1,6 @@
 #pragma once
 // Whether the bytes of a picture file are whole: every pixel is in the file, so nothing of
-// the picture is made up. Bytes after its end (a JPEG's end marker, a GIF's trailer, a
+// the picture is made up. Bytes after its end (a JPEG's end marker, a GIF's first image, a
 // BMP's pixel data) do not matter.
 
 #include <QByteArray>
@@ -11,10 +11,12 @@ class QIODevice;
 // BMP, GIF or JPEG, told by their first bytes; anything else is not whole.
 bool IsWholePicture(const QByteArray& bytes);
 
-// Each decoded up to its end marker with no libjpeg warning of missing or corrupt data
-// (bytes skipped between segments lose nothing).
+// Each decoded with no libjpeg warning of missing or corrupt data (bytes skipped between
+// segments lose nothing), up to its end marker; a file of one Huffman-coded scan whose
+// every block is in its data may lack the end marker.
 bool IsWholeJpeg(const QByteArray& bytes);
-// Its blocks walked up to the trailer.
+// Its first image's compressed data holds every one of its pixels (the only image shown:
+// whatever follows it does not matter).
 bool IsWholeGif(const QByteArray& bytes);
 // Every row's pixels, where the header says they start (the last row's padding may be
 // missing); RLE data up to its end-of-bitmap marker.

@@ -2,6 +2,7 @@
 
 #include "BmpDecoder.h"
 #include "BmpLayout.h"
+#include "GifDecoder.h"
 #include "SaveFile.h"
 #include "VbError.h"
 
@@ -25,6 +26,15 @@ QImage ReadOwnBmp(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? DecodeBmp(file.readAll()) : QImage();
 }
 
+// The reader leaves pixels that a GIF's first image never sets (its data ends early) black,
+// or copies of rows above them in an interlaced image: they are made white instead.
+void WhitenUnsetGifPixels(const QString& path, QImage& image) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    if (const std::optional<GifFirstFrame> frame = ReadGifFirstFrame(file, true))
+        WhitenUnsetPixels(image, *frame);
+}
+
 } // namespace
 
 StdPicture LoadPicture(const QString& path) {
@@ -38,6 +48,7 @@ StdPicture LoadPicture(const QString& path) {
     // Files the reader could show with made-up or shifted pixels are decoded here instead.
     QImage image = format == "bmp" && NeedsOwnBmpDecoder(path) ? ReadOwnBmp(path) : reader.read();
     if (image.isNull()) Raise(ErrInvalidPicture);
+    if (format == "gif") WhitenUnsetGifPixels(path, image);
     // A GIF's transparent pixels show the back colour of the area it is set on.
     const bool transparent = format == "gif" && image.hasAlphaChannel();
     return StdPicture(

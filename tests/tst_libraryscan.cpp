@@ -3,6 +3,7 @@
 
 #include "AppPath.h"
 #include "BmpSupport.h"
+#include "GifSupport.h"
 #include "LibraryScan.h"
 #include "TestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(testing::BmpShape)
+Q_DECLARE_METATYPE(testing::GifShape)
 
 class TestLibraryScan : public QObject {
     Q_OBJECT
@@ -169,6 +171,43 @@ private slots:
         const int held = shape.TopDown ? 25 : 75, lacked = 100 - held;
         QCOMPARE(t.Pixels.pixel(50, lacked), qRgb(255, 255, 255));
         QVERIFY(t.Pixels.pixel(50, held) != qRgb(255, 255, 255));
+    }
+
+    // A GIF whose data holds half its pixels gets its thumbnail too, the half it lacks
+    // white: not black, not copies of the rows above, not the stage's colour.
+    void cutShortGifsAreShown_data() {
+        QTest::addColumn<testing::GifShape>("shape");
+        QTest::addColumn<QPoint>("held");
+        QTest::addColumn<QRgb>("heldColour");
+        QTest::addColumn<QPoint>("lacked");
+        testing::GifShape s{{100, 100}, {0, 0, 100, 100}};
+        s.Pixels = 5000;
+        QTest::newRow("rows in order") << s << QPoint(50, 25) << qRgb(0, 0, 0) << QPoint(50, 75);
+        // Half the rows of an interlaced image are the even ones.
+        s.Interlaced = true;
+        QTest::newRow("interlaced") << s << QPoint(50, 24) << qRgb(0xC0, 0x20, 0x20)
+                                    << QPoint(50, 25);
+        s.Interlaced = false, s.SeeThrough = true;
+        QTest::newRow("see-through") << s << QPoint(50, 25) << qRgb(0xC0, 0xC0, 0xC0)
+                                     << QPoint(50, 75);
+    }
+    void cutShortGifsAreShown() {
+        QFETCH(testing::GifShape, shape);
+        QFETCH(QPoint, held);
+        QFETCH(QRgb, heldColour);
+        QFETCH(QPoint, lacked);
+        testing::ProgramFolder folder;
+        QVERIFY(QDir().mkpath(folder.file("books/a")));
+        QFile file(folder.file("books/a/cut.gif"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(testing::gif(shape));
+        file.close();
+        ThumbnailMaker maker({{folder.file("books/a"), "cut.gif", QPoint(6, 1)}}, 0xC0C0C0);
+        Thumbnail t;
+        QVERIFY(maker.Take(0, t, {}));
+        QCOMPARE(t.Pixels.size(), QSize(100, 100));
+        QCOMPARE(t.Pixels.pixel(held), heldColour);
+        QCOMPARE(t.Pixels.pixel(lacked), qRgb(255, 255, 255));
     }
 };
 

@@ -9,9 +9,12 @@
 #include <QtTest>
 
 #include "BmpSupport.h"
+#include "GifSupport.h"
+#include "JpegSupport.h"
 #include "Leftovers.h"
 #include "LibraryScan.h"
 #include "PackSupport.h"
+#include "PictureCheck.h"
 #include "PicturePack.h"
 #include "SaveFile.h"
 #include "StdPicture.h"
@@ -19,9 +22,12 @@
 using Bytes = QList<QByteArray>;
 using PicturePack::Outcome;
 using PicturePack::WriteFailure;
+using testing::GifShape;
+using testing::JpegLayout;
 using testing::MakePack;
 
 Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(GifShape)
 Q_DECLARE_METATYPE(WriteFailure)
 
 namespace {
@@ -93,6 +99,15 @@ QByteArray OverScan(QByteArray jpeg, const QByteArray& bytes) {
     return jpeg.replace((scan + jpeg.size()) / 2, bytes.size(), bytes);
 }
 
+// Where the `n`th marker among `markers` starts, counting from 1; from the end when `n` is
+// negative.
+qsizetype Marker(const QByteArray& jpeg, const QByteArray& markers, int n) {
+    QList<qsizetype> found;
+    for (qsizetype i = 0; i + 1 < jpeg.size(); ++i)
+        if (uchar(jpeg[i]) == 0xFF && markers.contains(jpeg[i + 1])) found << i;
+    return found.value(n > 0 ? n - 1 : found.size() + n, -1);
+}
+
 // A 24-bit BMP header claiming `w` x `h`, and 146 bytes of pixels.
 QByteArray BmpClaim(int w, int h) {
     return testing::BmpBytes(4, 3).left(18) + testing::Le(uint32_t(w), 4) +
@@ -106,6 +121,26 @@ class TestPicturePack : public QObject {
 
     QTemporaryDir root_;
     QString books_;
+
+    // Installs `piece` after a good one: installed, it is kept byte for byte and shows as
+    // `shownAs` (when given); refused, nothing of the pack is left.
+    void checkPiece(const QByteArray& piece, Outcome outcome, const QByteArray& shownAs) {
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.bmp", {Gif, piece}), books_);
+        QCOMPARE(result.Kind, outcome);
+        if (outcome == Outcome::Installed) {
+            QCOMPARE(result.Folder, books_ + "/Farm");
+            QCOMPARE(ReadAll(result.Folder + "/piece.bmp"), piece + "\r\n");
+            if (!shownAs.isEmpty()) {
+                const QImage shown = vb::LoadPicture(result.Folder + "/piece.bmp").image();
+                QCOMPARE(shown, QImage::fromData(shownAs).convertToFormat(shown.format()));
+            }
+        } else {
+            QCOMPARE(result.Folder, QString());
+            QCOMPARE(Tree(root_.path()), before);
+        }
+    }
 
 private slots:
     void init() {
@@ -349,13 +384,14 @@ private slots:
         };
         row("GIF", gif, Outcome::Installed);
         row("GIF cut in half", gif.left(gif.size() / 2), Outcome::Damaged);
-        row("GIF without its trailer", gif.chopped(1), Outcome::Damaged);
+        row("GIF without its trailer", gif.chopped(1), Outcome::Installed, gif);
         row("GIF with an empty block before its trailer", gif.chopped(1) + '\0' + ';',
             Outcome::Installed, gif);
-        row("GIF with an empty block and no trailer", gif.chopped(1) + '\0', Outcome::Damaged);
+        row("GIF with an empty block and no trailer", gif.chopped(1) + '\0', Outcome::Installed,
+            gif);
         row("JPEG", jpeg, Outcome::Installed);
         row("JPEG cut in half", jpeg.left(jpeg.size() / 2), Outcome::Damaged);
-        row("JPEG without its end marker", jpeg.chopped(2), Outcome::Damaged);
+        row("JPEG without its end marker", jpeg.chopped(2), Outcome::Installed, jpeg);
         // Bytes between segments: libjpeg skips them and loses no pixel.
         row("JPEG with stray bytes before its end marker", jpeg.chopped(2) + "stray\xff\xd9",
             Outcome::Installed, jpeg);
@@ -415,21 +451,191 @@ private slots:
         QFETCH(QByteArray, piece);
         QFETCH(Outcome, outcome);
         QFETCH(QByteArray, shownAs);
-        const QStringList before = Tree(root_.path());
-        const PicturePack::Result result =
-            PicturePack::InstallBook(MakePack("Farm|cow.gif|piece.bmp", {Gif, piece}), books_);
-        QCOMPARE(result.Kind, outcome);
-        if (outcome == Outcome::Installed) {
-            QCOMPARE(result.Folder, books_ + "/Farm");
-            QCOMPARE(ReadAll(result.Folder + "/piece.bmp"), piece + "\r\n");
-            if (!shownAs.isEmpty()) {
-                const QImage shown = vb::LoadPicture(result.Folder + "/piece.bmp").image();
-                QCOMPARE(shown, QImage::fromData(shownAs).convertToFormat(shown.format()));
+        checkPiece(piece, outcome, shownAs);
+    }
+
+    // A GIF is whole when its first image's data holds every one of its pixels, whatever
+    // follows; the pixels its data never sets show white, the others as the file means.
+    // Outside the first image, the screen shows what Qt's reader shows.
+    void gifPixels_data() {
+        QTest::addColumn<GifShape>("shape");
+        QTest::addColumn<Outcome>("outcome");
+
+        const GifShape full{{10, 6}, {0, 0, 10, 6}};
+        auto row = [](const char* tag, GifShape s, Outcome outcome) {
+            QTest::newRow(tag) << s << outcome;
+        };
+        auto holding = [](GifShape s, int64_t pixels) { return s.Pixels = pixels, s; };
+        auto after = [](GifShape s, const QByteArray& bytes) { return s.After = bytes, s; };
+        row("every pixel", full, Outcome::Installed);
+        row("one pixel short", holding(full, 59), Outcome::Damaged);
+        row("half", holding(full, 30), Outcome::Damaged);
+        row("no pixel", holding(full, 0), Outcome::Damaged);
+        row("more pixels than the image", holding(full, 75), Outcome::Installed);
+        GifShape interlaced{{10, 12}, {0, 0, 10, 12}};
+        interlaced.Interlaced = true;
+        row("interlaced, every pixel", interlaced, Outcome::Installed);
+        row("interlaced, five rows of twelve", holding(interlaced, 50), Outcome::Damaged);
+        row("interlaced, cut inside its ninth row", holding(interlaced, 85), Outcome::Damaged);
+        row("inside a larger screen, half", {{12, 8}, {3, 2, 6, 4}, false, 0, false, false, 12},
+            Outcome::Damaged);
+        row("past the screen's edge, half", {{10, 6}, {6, 2, 8, 6}, false, 0, false, false, 24},
+            Outcome::Damaged);
+        row("see-through, half", {{10, 6}, {0, 0, 10, 6}, true, 0, false, false, 30},
+            Outcome::Damaged);
+        // Past 4091 pixels the table is full and its codes stay 12 bits wide.
+        GifShape noClear{{80, 60}, {0, 0, 80, 60}};
+        noClear.Clears = false;
+        row("no clear code, the table full", noClear, Outcome::Installed);
+        row("no clear code, the table full, one pixel short", holding(noClear, 4799),
+            Outcome::Damaged);
+        row("without its trailer", after(full, QByteArray(1, '\0')), Outcome::Installed);
+        row("cut right after its data", after(full, QByteArray()), Outcome::Installed);
+        row("junk after its data", after(full, "junk"), Outcome::Installed);
+        // The second image's data ends after a pixel, and nothing ends the file.
+        const QByteArray second = testing::gif({{10, 6}, {0, 0, 2, 2}, false, 0, false, false, 1})
+                                      .mid(testing::GifHead(full).size() - 11);
+        row("a second image after it, short", after(full, '\0' + second.chopped(2)),
+            Outcome::Installed);
+    }
+
+    void gifPixels() {
+        QFETCH(GifShape, shape);
+        QFETCH(Outcome, outcome);
+        const QByteArray bytes = testing::gif(shape);
+        checkPiece(bytes, outcome, QByteArray());
+
+        const QString path = root_.filePath("piece.gif");
+        Touch(path, bytes);
+        const QImage shown = vb::LoadPicture(path).image();
+        const QImage qt = QImage::fromData(bytes).convertToFormat(shown.format());
+        QCOMPARE(shown.size(), qt.size());
+        const QRect frame = shape.Frame;
+        const QList<int> rows = testing::InterlacedRows(frame.height());
+        const int64_t area = int64_t(frame.width()) * frame.height();
+        const int64_t held = shape.Pixels < 0 ? area : std::min(shape.Pixels, area);
+        const QRgb colours[4] = {0xFF000000, 0xFFFFFFFF, 0xFFC02020, 0xFF000000};
+        int unset = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                QRgb expected = qt.pixel(x, y);
+                if (frame.contains(x, y)) {
+                    const int fx = x - frame.x(), fy = y - frame.y();
+                    const int order = shape.Interlaced ? int(rows.indexOf(fy)) : fy;
+                    const int colour = testing::GifPattern(fx, fy);
+                    unset += int64_t(order) * frame.width() + fx >= held;
+                    expected = int64_t(order) * frame.width() + fx >= held ? 0xFFFFFFFF
+                               : shape.SeeThrough && colour == 3       ? 0
+                                                                       : colours[colour];
+                }
+                QVERIFY2(shown.pixel(x, y) == expected,
+                         qPrintable(QString("(%1, %2) is %3, not %4")
+                                        .arg(x).arg(y).arg(shown.pixel(x, y), 8, 16)
+                                        .arg(expected, 8, 16)));
             }
-        } else {
-            QCOMPARE(result.Folder, QString());
-            QCOMPARE(Tree(root_.path()), before);
         }
+        QCOMPARE(unset > 0, outcome == Outcome::Damaged);
+        QCOMPARE(vb::LoadPicture(path).image(), shown);
+    }
+
+    // Counts past 2^31 and 2^32 pixels: an image of 65535 x 65535 holds 4,294,836,225,
+    // and a few megabytes of runs hold that many and more.
+    void gifPixelCountsPastThirtyTwoBits_data() {
+        QTest::addColumn<int64_t>("pixels");
+        QTest::addColumn<bool>("whole");
+        const int64_t area = int64_t(65535) * 65535;
+        QTest::newRow("every pixel") << area << true;
+        QTest::newRow("one pixel short") << area - 1 << false;
+        QTest::newRow("2^31 pixels") << (int64_t(1) << 31) << false;
+        QTest::newRow("2^32 and 4100 more") << (int64_t(1) << 32) + 4100 << true;
+    }
+
+    void gifPixelCountsPastThirtyTwoBits() {
+        QFETCH(int64_t, pixels);
+        QFETCH(bool, whole);
+        const QByteArray bytes = testing::RunGif({65535, 65535}, pixels);
+        QVERIFY(bytes.size() > pixels / 4091 * 3 / 2); // runs, not a pixel a code
+        QCOMPARE(IsWholePicture(bytes), whole);
+        QCOMPARE(IsWholePicture(bytes.chopped(2)), whole); // nor the end of its blocks
+    }
+
+    // A JPEG of one sequential Huffman-coded scan may lack its end marker when every block
+    // of the scan is in its data; a file of several scans, or an arithmetic-coded one, may
+    // end between scans without a word from libjpeg, so it needs its end marker.
+    void jpegEnds_data() {
+        QTest::addColumn<QByteArray>("piece");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QByteArray>("shownAs");
+
+        auto row = [](const char* tag, const QByteArray& piece, Outcome outcome,
+                      const QByteArray& shownAs = QByteArray()) {
+            QTest::newRow(tag) << piece << outcome << shownAs;
+        };
+        const QByteArray sos("\xda"), restart("\xd0\xd1\xd2\xd3\xd4\xd5\xd6\xd7");
+        using testing::JpegWritten;
+        const QByteArray baseline = JpegWritten(60, 44, JpegLayout::Baseline);
+        row("baseline", baseline, Outcome::Installed, baseline);
+        row("baseline without its end marker", baseline.chopped(2), Outcome::Installed, baseline);
+        row("baseline without its end marker and last data byte", baseline.chopped(3),
+            Outcome::Damaged);
+        row("baseline cut after its headers", baseline.left(Marker(baseline, sos, 1) + 14),
+            Outcome::Damaged);
+        const QByteArray restarts = JpegWritten(60, 44, JpegLayout::Restarts);
+        QVERIFY(Marker(restarts, restart, -1) > 0);
+        row("restart markers, without its end marker", restarts.chopped(2), Outcome::Installed,
+            restarts);
+        row("restart markers, cut after the last one",
+            restarts.left(Marker(restarts, restart, -1) + 2), Outcome::Damaged);
+        const QByteArray progressive = JpegWritten(60, 44, JpegLayout::Progressive);
+        QVERIFY(Marker(progressive, sos, 5) > 0);
+        row("progressive", progressive, Outcome::Installed, progressive);
+        row("progressive without its end marker", progressive.chopped(2), Outcome::Damaged);
+        row("progressive cut before its last scan",
+            progressive.left(Marker(progressive, sos, -1)), Outcome::Damaged);
+        row("progressive cut before its second scan",
+            progressive.left(Marker(progressive, sos, 2)), Outcome::Damaged);
+        const QByteArray perComponent = JpegWritten(60, 44, JpegLayout::ScanPerComponent);
+        QVERIFY(Marker(perComponent, sos, 3) > 0 && Marker(perComponent, sos, 4) < 0);
+        row("a sequential scan per colour", perComponent, Outcome::Installed, perComponent);
+        row("a sequential scan per colour, without its end marker", perComponent.chopped(2),
+            Outcome::Damaged);
+        row("a sequential scan per colour, cut before its last scan",
+            perComponent.left(Marker(perComponent, sos, -1)), Outcome::Damaged);
+        const QByteArray arithmetic = JpegWritten(60, 44, JpegLayout::Arithmetic);
+        row("arithmetic-coded", arithmetic, Outcome::Installed, arithmetic);
+        row("arithmetic-coded, without its end marker", arithmetic.chopped(2), Outcome::Damaged);
+    }
+
+    void jpegEnds() {
+        QFETCH(QByteArray, piece);
+        QFETCH(Outcome, outcome);
+        QFETCH(QByteArray, shownAs);
+        checkPiece(piece, outcome, shownAs);
+    }
+
+    // Decoding a file of several scans holds all of it first: what it may take is bounded,
+    // so a few bytes claiming a huge picture are refused without taking gigabytes, while
+    // the largest picture the program shows still passes.
+    void jpegDecodingMemoryIsBounded_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("whole");
+        const QByteArray large = testing::JpegWritten(4096, 4096, JpegLayout::Progressive, false);
+        QTest::newRow("progressive 4096 x 4096, colour at full resolution") << large << true;
+        QByteArray claim = testing::JpegWritten(16, 16, JpegLayout::Progressive);
+        const qsizetype sof = Marker(claim, "\xc2", 1);
+        QVERIFY(sof > 0);
+        claim.replace(sof + 5, 4, "\xfb\x01\x60\x49"); // 64,257 rows of 24,649
+        QTest::newRow("progressive claiming 24649 x 64257 in a few hundred bytes")
+            << claim << false;
+    }
+
+    void jpegDecodingMemoryIsBounded() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, whole);
+        QCOMPARE(IsWholePicture(bytes), whole);
+        rusage usage{};
+        QVERIFY(getrusage(RUSAGE_SELF, &usage) == 0);
+        QVERIFY2(usage.ru_maxrss < 1'000'000, qPrintable(QString::number(usage.ru_maxrss)));
     }
 
     // BMP pieces whose headers can mislead: pixel offsets inside or before the palette,

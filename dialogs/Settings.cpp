@@ -3,16 +3,21 @@
 #include "AppPath.h"
 #include "SaveFile.h"
 #include "VbMath.h"
+#include "WriteError.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QStringDecoder>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
+#include <fcntl.h>
 #include <locale.h>
 #include <stdlib.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Settings {
 
@@ -25,11 +30,38 @@ constexpr qsizetype MaxLineBytes = 64 * 1024 * 1024;
 
 enum class ReadResult { Unopened, Read };
 
+const QByteArray ByteOrderMark("\xEF\xBB\xBF");
+
+// Opens only a regular file, and without waiting: opening a pipe for reading waits for a
+// writer that may never come, and opening a device can act on it. -1 for anything else.
+int OpenRegularFile(const QString& path, int flags) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    int fd;
+    do fd = ::open(name.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    // The name may have been swapped for something else since the check above.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 // Reads up to `count` lines; a line ends at CR LF, LF or CR, and a last line without a
 // break still counts. Fewer lines than asked for means the file ended (or failed) first.
+// A UTF-8 byte-order mark that a text editor put at the start is not part of line 1.
 ReadResult ReadLines(const QString& path, int count, QList<QByteArray>& lines) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return ReadResult::Unopened;
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    if (fd < 0) return ReadResult::Unopened;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ReadResult::Unopened;
+    }
     QByteArray current;
     bool afterCR = false;
     bool pending = false; // bytes (or a break) seen since the last finished line
@@ -64,7 +96,69 @@ ReadResult ReadLines(const QString& path, int count, QList<QByteArray>& lines) {
         }
     }
     if (pending && lines.size() < count) lines.append(current);
+    if (!lines.isEmpty() && lines[0].startsWith(ByteOrderMark)) lines[0].remove(0, 3);
     return ReadResult::Read;
+}
+
+// The text of bytes that are UTF-8 throughout (no overlong forms, no surrogates); a mark
+// among them is kept as a character.
+std::optional<QString> FromUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+
+bool IsAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (uchar(c) > 0x7F) return false;
+    return true;
+}
+
+// The password line. Only it can hold anything beyond ASCII (lines 2 to 5 are numbers), so
+// it alone decides the file's encoding: UTF-8 when its bytes are valid UTF-8 with at least
+// one beyond ASCII, Latin-1 otherwise. Latin-1 text that happens to be valid UTF-8 (such
+// as "\xC3\xA9") is thus read as UTF-8; real Latin-1 passwords almost never are, and the
+// writer never leaves one that would be (see EncodePassword).
+QString DecodePassword(const QByteArray& line) {
+    if (IsAscii(line)) return QString::fromLatin1(line);
+    return FromUtf8(line).value_or(QString::fromLatin1(line));
+}
+
+// Latin-1 where every character fits and the reader cannot take the bytes for UTF-8 or a
+// byte-order mark, so ASCII and Latin-1 files keep their bytes; UTF-8 otherwise. A
+// password that itself starts with U+FEFF gets a mark before it, since the reader drops one.
+QByteArray EncodePassword(const QString& password) {
+    bool latin1 = true;
+    for (QChar c : password)
+        if (c.unicode() > 0xFF) latin1 = false;
+    if (latin1) {
+        const QByteArray bytes = password.toLatin1();
+        if (!bytes.startsWith(ByteOrderMark) && (IsAscii(bytes) || !FromUtf8(bytes))) return bytes;
+    }
+    const QByteArray bytes = password.toUtf8();
+    return bytes.startsWith(ByteOrderMark) ? ByteOrderMark + bytes : bytes;
+}
+
+// Writes over the file itself, for a program folder that takes no new file while the
+// settings file is writable. The old bytes are overwritten before the rest is cut off, so
+// the room the file already has is used first.
+bool WriteInPlace(const QString& path, const QByteArray& bytes) {
+    const int fd = OpenRegularFile(path, O_WRONLY);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (qsizetype done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            ok = false;
+    }
+    ok = ok && ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
 }
 
 bool IsBlank(char c) {
@@ -117,7 +211,9 @@ QString SettingsPath() {
 }
 
 bool SettingsFileFound(const QString& path) {
-    return QFileInfo(path).isFile();
+    // A pipe or a device of that name is found, and cannot be read; a folder is not found.
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
 }
 
 std::optional<double> TextToNumber(QByteArrayView text) {
@@ -159,7 +255,7 @@ bool ReadOptionsSettings(const QString& path, OptionsSettings& into) {
     QList<QByteArray> lines;
     if (ReadLines(path, LineCount, lines) == ReadResult::Unopened) return false;
     if (lines.size() < 1) return false;
-    into.Password = QString::fromLatin1(lines[0]);
+    into.Password = DecodePassword(lines[0]);
     int16_t* const states[] = {&into.AllowQuit, &into.PlaySound, &into.AutoHide};
     for (int k = 0; k < 3; ++k) {
         if (lines.size() < k + 2) return false;
@@ -178,7 +274,7 @@ bool ReadStartupSettings(const QString& path, StartupSettings& into) {
     QList<QByteArray> lines;
     if (ReadLines(path, LineCount, lines) == ReadResult::Unopened) return false;
     if (lines.size() < 1) return false;
-    into.Parental_Password = QString::fromLatin1(lines[0]);
+    into.Parental_Password = DecodePassword(lines[0]);
     for (int k = 0; k < 4; ++k) {
         if (lines.size() < k + 2) return false;
         const auto v = TextToNumber(lines[k + 1]);
@@ -204,7 +300,7 @@ bool ReadStartupSettings(const QString& path, StartupSettings& into) {
 }
 
 QByteArray FormatSettings(const OptionsSettings& s) {
-    QByteArray out = s.Password.toLatin1() + "\r\n";
+    QByteArray out = EncodePassword(s.Password) + "\r\n";
     for (int16_t state : {s.AllowQuit, s.PlaySound, s.AutoHide})
         out += PrintedNumber(state) + "\r\n";
     out += SpeedText(s.SpeedIndex);
@@ -221,16 +317,28 @@ bool WriteSettings(const QString& path, const QByteArray& bytes) {
             return false;
     }
     vb::SaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(bytes) != bytes.size()) {
+    if (file.open(QIODevice::WriteOnly)) {
+        if (file.write(bytes) == bytes.size() && file.commit()) return true;
         file.cancelWriting();
-        return false;
     }
-    return file.commit();
+    // The folder takes no new file (or refuses the rename): the file itself may still be
+    // writable. Any other failure keeps the old file whole.
+    if (vb::ClassifyWriteError(file.SystemError()) != vb::WriteError::FolderNotWritable)
+        return false;
+    return WriteInPlace(path, bytes);
 }
 
-bool IsPasswordCharacter(QChar c) {
-    return c.unicode() <= 0xFF && c != '\r' && c != '\n';
+bool IsPasswordText(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == '\r' || c == '\n') return false;
+        // UTF-8 cannot store half of a pair.
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
 }
 
 } // namespace Settings

@@ -1,8 +1,9 @@
 #pragma once
-// "Settings.txt": five lines of Latin-1 text in the program folder (password, allow
-// quitting, sounds, auto-hide, bubble speed). Two readers with different rules live side
-// by side here: the options window's strict one and the colouring window's lenient
-// start-up one. The options window is the only writer.
+// "Settings.txt": five lines of text in the program folder (password, allow quitting,
+// sounds, auto-hide, bubble speed), in Latin-1, or in UTF-8 when the password needs it.
+// Two readers with different rules live side by side here: the options window's strict
+// one and the colouring window's lenient start-up one. The options window is the only
+// writer.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,8 +15,8 @@ namespace Settings {
 // The settings file of the program folder.
 QString SettingsPath();
 
-// Whether a directory search finds the file: a regular file (a folder of that name is
-// not found).
+// Whether a directory search finds the file: anything of that name but a folder. Only a
+// regular file can be read; a pipe or device is a file that cannot be.
 bool SettingsFileFound(const QString& path);
 
 // The platform's text-to-number conversion: blanks around an optional sign, digits with
@@ -54,15 +55,20 @@ struct StartupSettings {
 bool ReadStartupSettings(const QString& path, StartupSettings& into);
 
 // The file's exact bytes: line 1 the password, lines 2 to 4 " 0 ", " 1 " or " 2 ", line 5
-// "2", "4" or "10", each ended by CR LF.
+// "2", "4" or "10", each ended by CR LF. The password is in Latin-1 when every character
+// fits and the bytes cannot be taken for UTF-8, else in UTF-8; the readers take line 1 as
+// UTF-8 when it is valid UTF-8 beyond ASCII (after a byte-order mark, which they skip),
+// else as Latin-1. So every password reads back as typed, and ASCII and Latin-1 files
+// keep their bytes.
 QByteArray FormatSettings(const OptionsSettings& settings);
 
 // Replaces the file with these bytes through a temporary file in the same folder, so a
-// failure leaves the old file whole. An existing file is made writable first.
+// failure leaves the old file whole. An existing file is made writable first. Where the
+// folder takes no new file, an existing regular file is written over in place.
 bool WriteSettings(const QString& path, const QByteArray& bytes);
 
-// Whether the password box can hold this character: what the file's Latin-1 line can
-// store, without line breaks.
-bool IsPasswordCharacter(QChar c);
+// Whether the password box can hold this text: anything one line of the file can store,
+// so no line breaks and no half of a surrogate pair.
+bool IsPasswordText(const QString& text);
 
 } // namespace Settings

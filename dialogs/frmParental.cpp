@@ -38,9 +38,7 @@ class PasswordValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        for (QChar c : input)
-            if (!Settings::IsPasswordCharacter(c)) return Invalid;
-        return Acceptable;
+        return Settings::IsPasswordText(input) ? Acceptable : Invalid;
     }
 };
 

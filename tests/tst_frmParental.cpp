@@ -18,6 +18,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -159,12 +160,16 @@ QString States() {
         .arg(p.Label3->isVisibleTo(p.pM) ? "link" : "no link");
 }
 
-// Types each character as a key press carrying its text (Qt's key helpers know only ASCII).
+// Types each character as a key press carrying its text (Qt's key helpers know only ASCII);
+// a character beyond 16 bits comes as its two halves in one press, as from the keyboard.
 void Type(QWidget* w, const QString& text) {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
+        const QString c = text.mid(i, n);
+        i += n - 1;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, c);
         QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, c);
         QApplication::sendEvent(w, &release);
     }
 }
@@ -179,7 +184,7 @@ class TestFrmParental : public QObject {
     Q_OBJECT
 private slots:
     void loadBranches_data() {
-        QTest::addColumn<QString>("kind"); // "none", "file", "denied", "folder"
+        QTest::addColumn<QString>("kind"); // "none", "file", "denied", "folder", "pipe"
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("before"); // what came before the options window
         QTest::addColumn<QString>("states");
@@ -206,6 +211,7 @@ private slots:
                                    << bad << "pw|110|medium|no link" << true;
         QTest::newRow("permission denied") << "denied" << QByteArray("pw\r\n1\r\n1\r\n1\r\n2\r\n")
                                            << bad << "|010|medium|no link" << true;
+        QTest::newRow("pipe") << "pipe" << QByteArray() << bad << "|010|medium|no link" << true;
         // A folder is not found by the directory search: the run counts as a first run.
         QTest::newRow("folder named Settings.txt")
             << "folder" << QByteArray() << QStringList{"first run"} << "|010|medium|no link"
@@ -226,6 +232,7 @@ private slots:
             QVERIFY(QFile::setPermissions(path, {}));
         }
         if (kind == "folder") QVERIFY(QDir(folder.path()).mkdir("Settings.txt"));
+        if (kind == "pipe") QCOMPARE(mkfifo(qPrintable(path), 0600), 0);
         // Left loaded and hidden, as Visit Website leaves the About box.
         Forms::frmSplash().setForm_style(0);
 
@@ -284,9 +291,18 @@ private slots:
             << QStringList{} << QByteArray("pw\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
         QTest::newRow("one blank password") << QByteArray() << " " << QStringList{} << QStringList{}
                                             << QByteArray(" \r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
-        QTest::newRow("only Latin-1 can be typed")
-            << QByteArray() << QString::fromUtf8("caf\xc3\xa9\xe2\x82\xac") << QStringList{}
-            << QStringList{} << QByteArray("caf\xe9\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("Latin-1 kept in Latin-1")
+            << QByteArray() << QString::fromUtf8("caf\xc3\xa9") << QStringList{} << QStringList{}
+            << QByteArray("caf\xe9\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("beyond Latin-1 in UTF-8")
+            << QByteArray() << QString::fromUtf8("café€ пароль 密码 ひみつ \xf0\x9f\xa6\x84")
+            << QStringList{} << QStringList{}
+            << QByteArray(
+                   "café€ пароль 密码 ひみつ \xf0\x9f\xa6\x84\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
+        QTest::newRow("UTF-8 file, Latin-1 added")
+            << QByteArray("\xef\xbb\xbfпароль\r\n0\r\n1\r\n0\r\n4\r\n") << QString::fromUtf8("é")
+            << QStringList{} << QStringList{}
+            << QByteArray("пароль\xc3\xa9\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n");
         const QByteArray longPassword = QByteArray("long pass-word ").repeated(3000);
         QTest::newRow("password of 45,000 characters kept whole")
             << longPassword + "\r\n0\r\n1\r\n0\r\n4\r\n"
@@ -319,9 +335,11 @@ private slots:
         if (start.isEmpty()) script.continueFirstRun();
         if (messages.contains(BadFile)) script.answerMessage();
         bool focusInPassword = false;
+        QString password;
         script.onOptions([&] {
             auto& p = Forms::frmParental();
             Type(p.Text1, typed);
+            password = p.Text1->text();
             for (const QString& c : clicks) {
                 if (c == "quit") ClickCheck(p.O[2]);
                 if (c == "sound") ClickCheck(p.Check1);
@@ -351,44 +369,77 @@ private slots:
         QCOMPARE(ends.count(), 0);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
                  QFile::exists(path) ? QStringList{"Settings.txt"} : QStringList{});
+        // The start-up takes the password as it was typed.
+        Settings::StartupSettings read;
+        QCOMPARE(Settings::ReadStartupSettings(path, read), !refused);
+        if (!refused) QCOMPARE(read.Parental_Password, password);
     }
 
-    // The program folder cannot take the temporary file: the message, the window stays,
-    // and the old file is untouched.
-    void saveFailureKeepsOldFile() {
+    // Where the program folder cannot take the temporary file, a settings file the parents
+    // may write is written over in place; otherwise they are told, the window stays and the
+    // old file is untouched. A folder that takes new files gets a whole new file.
+    void saveWhereFolderIsClosed_data() {
+        QTest::addColumn<bool>("folderOpen");
+        QTest::addColumn<int>("owner"); // of the settings file: 65534 the parents, 0 another
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("open folder, read-only file") << true << 65534 << 0444 << true << false;
+        QTest::newRow("closed folder") << false << 65534 << 0644 << true << true;
+        QTest::newRow("closed folder, read-only file") << false << 65534 << 0444 << true << true;
+        QTest::newRow("closed folder, another's file") << false << 0 << 0644 << false << false;
+    }
+    void saveWhereFolderIsClosed() {
+        QFETCH(bool, folderOpen);
+        QFETCH(int, owner);
+        QFETCH(int, mode);
+        QFETCH(bool, saved);
+        QFETCH(bool, inPlace);
+        if (owner == 0 && geteuid() != 0) QSKIP("only root can give a file to another user");
         testing::ProgramFolder folder;
         const QString path = folder.file("Settings.txt");
-        const QByteArray old = "pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        // Longer than what replaces it, so that writing in place must also cut it.
+        const QByteArray old = "an old and long password\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
         WriteFile(path, old);
         if (geteuid() == 0) {
             QVERIFY(chown(qPrintable(folder.path()), 65534, 65534) == 0);
-            QVERIFY(chown(qPrintable(path), 65534, 65534) == 0);
+            QVERIFY(chown(qPrintable(path), uid_t(owner), gid_t(owner)) == 0);
         }
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-        QVERIFY(
-            QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QVERIFY(chmod(qPrintable(path), mode_t(mode)) == 0);
+        QVERIFY(chmod(qPrintable(folder.path()), folderOpen ? 0755 : 0555) == 0);
+        struct stat before;
+        QVERIFY(stat(qPrintable(path), &before) == 0);
 
         Script script;
         bool stillOpen = false;
         script.onOptions([&] {
+            Forms::frmParental().Text1->clear();
             Type(Forms::frmParental().Text1, "new");
             testing::click(Forms::frmParental().Lab[0], QPoint(2, 2));
         });
-        script.answerMessage();
-        script.onOptions([&] {
-            stillOpen = true;
-            testing::click(Forms::frmParental().Lab[1], QPoint(2, 2));
-        });
+        if (!saved) {
+            script.answerMessage();
+            script.onOptions([&] {
+                stillOpen = true;
+                testing::click(Forms::frmParental().Lab[1], QPoint(2, 2));
+            });
+        }
         {
             AsOrdinaryUser user;
             QVERIFY(script.run());
         }
-        QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7700));
-        QCOMPARE(script.log, QStringList{SaveFailed});
-        QVERIFY(stillOpen);
-        QVERIFY(!Forms::frmParental().OKclicked);
-        QCOMPARE(ReadFile(path), old);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"Settings.txt"});
+        QVERIFY(chmod(qPrintable(folder.path()), 0700) == 0);
+        QVERIFY(script.done());
+        QCOMPARE(script.log, saved ? QStringList{} : QStringList{SaveFailed});
+        QCOMPARE(stillOpen, !saved);
+        QCOMPARE(Forms::frmParental().OKclicked, saved);
+        QCOMPARE(ReadFile(path), saved ? QByteArray("new\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n") : old);
+        struct stat after;
+        QVERIFY(stat(qPrintable(path), &after) == 0);
+        if (saved) QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"Settings.txt"});
     }
 
     // Under a limit on the size of files the new settings do not fit: the parents are told

@@ -123,12 +123,13 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         t.setEnabled(true);
-        QTest::qWait(500);
+        // Ticks missed while the machine is busy are dropped, so how many come in a given
+        // time is up to the machine; that none comes early is not.
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 30, 60000);
         t.setEnabled(false);
         const double expected = clock.elapsed() / 15.625;
-        // Ticks missed while the machine is busy are dropped, so only the upper bound is tight.
-        QVERIFY2(ticks >= expected * 0.5 && ticks <= expected + 1,
-                 qPrintable(QString("%1 ticks, about %2 expected").arg(ticks).arg(expected)));
+        QVERIFY2(ticks <= expected + 1,
+                 qPrintable(QString("%1 ticks, at most %2 expected").arg(ticks).arg(expected)));
         const int after = ticks;
         QTest::qWait(50);
         QCOMPARE(ticks, after); // off means off

@@ -1,11 +1,18 @@
-// The settings file: both readers on the same bytes, and the writer's exact bytes.
+// The settings file: both readers on the same bytes, the writer's exact bytes, the text
+// encodings of the password, and names that are not plain files.
 
 #include "Settings.h"
 #include "TestSupport.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Settings;
 
@@ -43,6 +50,27 @@ QByteArray ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
+
+// Runs `probe` in a child process and gives its exit code, or -1 when it has not ended
+// within the deadline (it is then killed): a read that blocks fails instead of hanging.
+int InChildWithin(int ms, const std::function<int()>& probe) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(probe());
+    if (pid < 0) return -2;
+    QDeadlineTimer deadline(ms);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (deadline.hasExpired()) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        QThread::msleep(5);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+const QByteArray Rest = "\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
 
 } // namespace
 
@@ -166,6 +194,176 @@ private slots:
         OptionsSettings back;
         QVERIFY(ReadOptionsSettings(path, back));
         QCOMPARE(Describe(back), Describe(in));
+    }
+
+    // Line 1 in every encoding a parent's file may come in: the password both readers
+    // give, and the file the options window writes back when nothing is changed.
+    void passwordEncodings_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QByteArray>("rewritten"); // line 1 written back
+        const auto u = [](const char* s) { return QString::fromUtf8(s); };
+        const auto same = [](const char* s) { return QByteArray(s); };
+        QTest::newRow("ASCII") << same("secret") << "secret" << same("secret");
+        QTest::newRow("Latin-1") << same("caf\xe9 na\xefve \xff") << u("café naïve ÿ")
+                                 << same("caf\xe9 na\xefve \xff");
+        QTest::newRow("UTF-8 Cyrillic") << same("пароль") << u("пароль") << same("пароль");
+        QTest::newRow("UTF-8 Chinese") << same("密码") << u("密码") << same("密码");
+        QTest::newRow("UTF-8 Japanese")
+            << same("パスワード") << u("パスワード") << same("パスワード");
+        QTest::newRow("UTF-8 emoji")
+            << same("\xf0\x9f\x90\xbb\xf0\x9f\x8e\x88") << u("\xf0\x9f\x90\xbb\xf0\x9f\x8e\x88")
+            << same("\xf0\x9f\x90\xbb\xf0\x9f\x8e\x88");
+        // Characters that Latin-1 holds are written back in it.
+        QTest::newRow("UTF-8 within Latin-1")
+            << same("caf\xc3\xa9") << u("café") << same("caf\xe9");
+        QTest::newRow("mark, ASCII") << same("\xef\xbb\xbfsecret") << "secret" << same("secret");
+        QTest::newRow("mark, Cyrillic")
+            << same("\xef\xbb\xbfпароль") << u("пароль") << same("пароль");
+        QTest::newRow("mark, Latin-1 after it")
+            << same("\xef\xbb\xbf\xe9t\xe9") << u("été") << same("\xe9t\xe9");
+        QTest::newRow("mark alone") << same("\xef\xbb\xbf") << "" << same("");
+        QTest::newRow("two marks")
+            << same("\xef\xbb\xbf\xef\xbb\xbfpw") << QChar(0xFEFF) + QString("pw")
+            << same("\xef\xbb\xbf\xef\xbb\xbfpw");
+        // Latin-1 that is also valid UTF-8 is read as UTF-8.
+        QTest::newRow("Latin-1 looking like UTF-8") << same("\xc3\xa9") << u("é") << same("\xe9");
+        QTest::newRow("overlong form is Latin-1")
+            << same("\xc0\xaf") << QString::fromLatin1("\xc0\xaf") << same("\xc0\xaf");
+        QTest::newRow("encoded surrogate is Latin-1")
+            << same("\xed\xa0\x80") << QString::fromLatin1("\xed\xa0\x80") << same("\xed\xa0\x80");
+        QTest::newRow("cut sequence is Latin-1")
+            << same("ab\xe2\x82") << QString::fromLatin1("ab\xe2\x82") << same("ab\xe2\x82");
+    }
+    void passwordEncodings() {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, password);
+        QFETCH(QByteArray, rewritten);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Settings.txt");
+        WriteFile(path, line + Rest);
+        OptionsSettings o;
+        QVERIFY(ReadOptionsSettings(path, o));
+        QCOMPARE(o.Password, password);
+        StartupSettings s;
+        QVERIFY(ReadStartupSettings(path, s));
+        QCOMPARE(s.Parental_Password, password);
+        QCOMPARE(FormatSettings(o), rewritten + Rest);
+    }
+
+    // Whatever a parent types is written so that both readers give it back whole.
+    void passwordsReadBack_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QByteArray>("line"); // line 1 as written
+        const auto u = [](const char* s) { return QString::fromUtf8(s); };
+        QTest::newRow("ASCII") << "secret" << QByteArray("secret");
+        QTest::newRow("one blank") << " " << QByteArray(" ");
+        QTest::newRow("Latin-1") << u("Grüße ÿ")
+                                 << QByteArray("Gr\xfc\xdf"
+                                               "e \xff");
+        QTest::newRow("next line (U+0085)") << u("a\xc2\x85"
+                                                 "b")
+                                            << QByteArray("a\x85"
+                                                          "b");
+        QTest::newRow("Cyrillic") << u("пароль") << QByteArray("пароль");
+        QTest::newRow("Chinese") << u("密码123") << QByteArray("密码123");
+        QTest::newRow("Japanese") << u("ひみつ") << QByteArray("ひみつ");
+        QTest::newRow("emoji") << u("\xf0\x9f\xa6\x84") << QByteArray("\xf0\x9f\xa6\x84");
+        QTest::newRow("Latin-1 with the euro") << u("café€") << QByteArray("café€");
+        // Its Latin-1 bytes would read as UTF-8 "é", or lose a leading mark.
+        QTest::newRow("Latin-1 looking like UTF-8") << u("Ã©") << QByteArray("Ã©");
+        QTest::newRow("Latin-1 starting like a mark")
+            << QString::fromLatin1("\xef\xbb\xbf\xff") << QByteArray("ï»¿ÿ");
+        QTest::newRow("starts with U+FEFF")
+            << QChar(0xFEFF) + QString("pw") << QByteArray("\xef\xbb\xbf\xef\xbb\xbfpw");
+    }
+    void passwordsReadBack() {
+        QFETCH(QString, password);
+        QFETCH(QByteArray, line);
+        QVERIFY(IsPasswordText(password));
+        OptionsSettings in;
+        in.Password = password;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Settings.txt");
+        QVERIFY(WriteSettings(path, FormatSettings(in)));
+        QCOMPARE(ReadFile(path), line + Rest);
+        OptionsSettings o;
+        QVERIFY(ReadOptionsSettings(path, o));
+        QCOMPARE(o.Password, password);
+        StartupSettings s;
+        QVERIFY(ReadStartupSettings(path, s));
+        QCOMPARE(s.Parental_Password, password);
+    }
+
+    void passwordText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("storable");
+        QTest::newRow("emoji pair") << QString::fromUtf8("a\xf0\x9f\xa6\x84") << true;
+        QTest::newRow("line feed") << "a\nb" << false;
+        QTest::newRow("carriage return") << "a\r" << false;
+        QTest::newRow("lone high half") << QString(QChar(0xD83E)) << false;
+        QTest::newRow("lone low half") << QString(QChar(0xDD84)) + "a" << false;
+        QTest::newRow("halves swapped") << QString(QChar(0xDD84)) + QChar(0xD83E) << false;
+    }
+    void passwordText() {
+        QFETCH(QString, text);
+        QFETCH(bool, storable);
+        QCOMPARE(IsPasswordText(text), storable);
+    }
+
+    // Names that are not plain files: nothing waits on them, a folder is not found, and
+    // the writer puts a settings file in their place where the folder lets it.
+    void notPlainFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("pipe") << "pipe" << true << false << true;
+        // The folder takes no new file: the pipe itself is not written to either.
+        QTest::newRow("pipe in a closed folder") << "closed pipe" << true << false << false;
+        QTest::newRow("device") << "device" << true << false << true;
+        QTest::newRow("link to a settings file") << "link" << true << true << true;
+        QTest::newRow("broken link") << "broken link" << false << false << true;
+        QTest::newRow("folder") << "folder" << false << false << false;
+    }
+    void notPlainFiles() {
+        QFETCH(QString, kind);
+        QFETCH(bool, found);
+        QFETCH(bool, readable);
+        QFETCH(bool, replaced);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Settings.txt");
+        const QByteArray good = "pw" + Rest;
+        if (kind.endsWith("pipe")) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+        if (kind == "closed pipe")
+            QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+        if (kind == "device") QVERIFY(QFile::link("/dev/zero", path));
+        if (kind == "link") {
+            WriteFile(dir.filePath("real.txt"), good);
+            QVERIFY(QFile::link(dir.filePath("real.txt"), path));
+        }
+        if (kind == "broken link") QVERIFY(QFile::link(dir.filePath("gone.txt"), path));
+        if (kind == "folder") QVERIFY(QDir(dir.path()).mkdir("Settings.txt"));
+        QCOMPARE(SettingsFileFound(path), found);
+
+        // Exit code: bit 0 the options reader's result, bit 1 the start-up reader's.
+        const int read = InChildWithin(10000, [&] {
+            OptionsSettings o;
+            StartupSettings s;
+            return (ReadOptionsSettings(path, o) ? 1 : 0) | (ReadStartupSettings(path, s) ? 2 : 0);
+        });
+        QCOMPARE(read, readable ? 3 : 0);
+        const int written = InChildWithin(10000, [&] {
+            // Root writes in any folder; the ordinary user 65534 is refused as the parents are.
+            if (kind == "closed pipe" && geteuid() == 0) {
+                setfsgid(65534);
+                setfsuid(65534);
+            }
+            return WriteSettings(path, good) ? 1 : 0;
+        });
+        QCOMPARE(written, replaced ? 1 : 0);
+        QCOMPARE(chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+        if (replaced) QCOMPARE(ReadFile(path), good);
     }
 
     void readOnlyFileIsReplacedAndWritable() {

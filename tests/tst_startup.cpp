@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace vb;
 
@@ -152,6 +153,22 @@ private slots:
         QVERIFY2(parent.seen.contains("options"), qPrintable(parent.seen.join(',')));
         QCOMPARE(m.Parental_Password, QString("new password"));
         QVERIFY(m.Loaded);
+    }
+
+    // A pipe of that name is a settings file that cannot be read: the start goes on to the
+    // options window, whose Okay puts a real file in its place.
+    void settingsPipeIsReplaced() {
+        StartFolder folder;
+        testing::EndRecorder ends;
+        QCOMPARE(mkfifo(QFile::encodeName(folder.file("Settings.txt")).constData(), 0600), 0);
+        Parent parent;
+        parent.okayPassword = QStringLiteral("new password");
+        FrmMain& m = freshMain();
+        m.Load();
+        QCOMPARE(ends.count(), 0);
+        QCOMPARE(parent.seen, QStringList({"message", "options"}));
+        QCOMPARE(m.Parental_Password, QString("new password"));
+        QVERIFY(QFileInfo(folder.file("Settings.txt")).isFile());
     }
 
     void optionsWindowCancelledEndsTheProgram() {

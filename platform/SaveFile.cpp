@@ -127,7 +127,6 @@ bool SaveFile::replaceTarget() {
         return false;
     }
     finished_ = false;
-    SyncFolder(FolderOf(target_));
     return true;
 }
 
@@ -181,6 +180,9 @@ int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {
             !record.commit())
             return record.SystemError() != 0 ? record.SystemError() : EIO;
     }
+    // The journal must outlast a power cut before either file is replaced; a single file's
+    // rename needs no such care, as either the old or the new file is there after it.
+    SyncFolder(FolderOf(journal));
     Reached(CommitStep::Recorded);
 
     if (!first.replaceTarget()) {

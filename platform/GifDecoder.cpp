@@ -1,5 +1,7 @@
 #include "GifDecoder.h"
 
+#include "LittleEndian.h"
+
 #include <QIODevice>
 #include <QImage>
 
@@ -65,10 +67,6 @@ bool GifLzwCounter::Feed(const uint8_t* data, int64_t size) {
 
 namespace {
 
-int le16(const uint8_t* p) {
-    return p[0] | (p[1] << 8);
-}
-
 bool ReadExact(QIODevice& gif, uint8_t* into, qint64 size) {
     return gif.read(reinterpret_cast<char*>(into), size) == size;
 }
@@ -104,7 +102,7 @@ std::optional<GifFirstFrame> ReadGifFirstFrame(QIODevice& gif, bool count) {
         !SkipColourTable(gif, head[10]))
         return std::nullopt;
     GifFirstFrame frame;
-    frame.Screen = QSize(le16(head + 6), le16(head + 8));
+    frame.Screen = QSize(Le16(head + 6), Le16(head + 8));
     uint8_t block[255];
     for (char introducer, c; gif.getChar(&introducer);) {
         switch (uint8_t(introducer)) {
@@ -126,7 +124,7 @@ std::optional<GifFirstFrame> ReadGifFirstFrame(QIODevice& gif, bool count) {
         case 0x2C: { // image: place, flags, local colour table, code size, sub-blocks
             uint8_t d[9];
             if (!ReadExact(gif, d, 9)) return std::nullopt;
-            frame.Place = QRect(le16(d), le16(d + 2), le16(d + 4), le16(d + 6));
+            frame.Place = QRect(Le16(d), Le16(d + 2), Le16(d + 4), Le16(d + 6));
             frame.Interlaced = d[8] & 0x40;
             if (count && SkipColourTable(gif, d[8])) frame.Pixels = CountPixels(gif, frame.Place);
             return frame;

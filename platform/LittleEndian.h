@@ -7,6 +7,10 @@
 
 namespace vb {
 
+inline uint16_t Le16(const uint8_t* bytes) {
+    return qFromLittleEndian<quint16>(bytes);
+}
+
 inline uint16_t Le16(const QByteArray& bytes, int64_t at) {
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }

@@ -35,10 +35,7 @@ e2e_launch
 e2e_open_first_picture || fail "could not open a picture"
 xdotool mousemove 1000 740
 
-first=$(ls "$work/books" | sort -f | head -1)
-picture=$(ls "$work/books/$first" | sort -f | head -1)
-read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
-left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+e2e_first_picture
 canvas="${pw}x${ph}+${left}+${top}"
 # The four tool buttons, right of the 375 pixels of command buttons. Their last pixels
 # are left out: the marker's face is white there, and rising bubbles can reach them.

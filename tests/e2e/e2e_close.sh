@@ -28,11 +28,8 @@ start_and_colour() {
   main=$(e2e_wait_window "The Tintavale") || fail "no colouring window"
   e2e_open_first_picture || fail "could not open a picture"
 
-  first=$(ls "$work/books" | sort -f | head -1)
-  picture=$(ls "$work/books/$first" | sort -f | head -1)
-  read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
   eval "$(xdotool getwindowgeometry --shell "$main")"
-  left=$((X + (1024 - pw) / 2)); top=$((Y + 103 + (665 - ph) / 2))
+  e2e_first_picture "$X" "$Y"
   xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
   for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
   xdotool mouseup 1

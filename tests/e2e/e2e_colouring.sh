@@ -16,11 +16,7 @@ e2e_open_first_picture || fail "could not open a picture"
 
 # A crayon stroke near the canvas's top left corner (the canvas is centred below the
 # 103-pixel toolbar; the sample pictures are 640 x 480 or 480 x 640).
-first=$(ls "$work/books" | sort -f | head -1)
-picture=$(ls "$work/books/$first" | sort -f | head -1)
-size=$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")
-read -r pw ph <<<"$size"
-left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+e2e_first_picture
 xdotool mousemove $((left + 20)) $((top + 20)) mousedown 1
 for step in $(seq 1 12); do xdotool mousemove $((left + 20 + step * 4)) $((top + 20 + step)); done
 xdotool mouseup 1

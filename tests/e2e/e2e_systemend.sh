@@ -16,10 +16,7 @@ fail() { echo "FAIL: $*" >&2; e2e_shot "$out/e2e-systemend-failed.png"; exit 1; 
 
 e2e_start "$program_dir" || exit 1
 printf 'secret\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
-first=$(ls "$work/books" | sort -f | head -1)
-picture=$(ls "$work/books/$first" | sort -f | head -1)
-read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
-left=$(((1024 - pw) / 2)); top=$((103 + (665 - ph) / 2))
+e2e_first_picture
 copy="$work/colored pictures/$first/${picture%???}jpg"
 
 # A script starts its background jobs with SIGINT ignored, which the program keeps (as

@@ -202,6 +202,16 @@ e2e_wait_art() {
   }
 }
 
+# The first picture of the first book, as the program shows it on a 1024 x 768 screen
+# whose colouring window lies at ($1, $2) (default 0, 0): sets first (the book), picture,
+# pw and ph (its size), left and top (where the canvas shows it).
+e2e_first_picture() {
+  first=$(ls "$work/books" | sort -f | head -1)
+  picture=$(ls "$work/books/$first" | sort -f | head -1)
+  read -r pw ph <<<"$(/usr/bin/identify -format "%w %h" "$work/books/$first/$picture[0]")"
+  left=$((${1:-0} + (1024 - pw) / 2)); top=$((${2:-0} + 103 + (665 - ph) / 2))
+}
+
 # At start-up: waits for the colouring window and the chooser, opens the first picture of
 # the sheet (the first picture of the first book) and waits until the chooser has gone
 # and the picture is on the screen.

@@ -12,9 +12,9 @@ qint64 LoadingCost(const QString& source, qint64 unknown) {
     if (!file.open(QIODevice::ReadOnly)) return unknown;
     const PictureHeader header = ReadPictureHeader(file);
     if (!header.Size.isValid()) return unknown;
-    // A header can claim up to 2^62 pixels; no reader decodes more than 16384 x 16384.
+    // A header can claim up to 2^62 pixels; no reader decodes that many.
     const qint64 pixels =
-        std::min(qint64(header.Size.width()) * header.Size.height(), qint64(16384) * 16384);
+        std::min<qint64>(qint64(header.Size.width()) * header.Size.height(), vb::MaxDecodedPixels);
     // The program's own decoder holds the whole file beside its 32-bit picture.
     if (header.Format == "bmp" && vb::NeedsOwnBmpDecoder(source)) return file.size() + pixels * 8;
     return pixels * (header.Format == "gif" && !header.SecondImage ? 4 : 8);

@@ -105,10 +105,11 @@ struct Result {
 };
 
 // Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
-// all: every name must pass RefusedName, every piece must be a whole picture no larger than MaxPictureSide either way, is
-// written followed by CR LF into a hidden staging folder, must load as a picture there,
-// is flushed to disk, and only then is the folder renamed to the book's name. "own
-// pictures" counts as a taken book name. Unless installed, nothing is left.
+// all: every name must pass RefusedName, and every piece must be a whole picture no
+// larger than MaxPictureSide either way; each is written followed by CR LF into a hidden
+// staging folder, must load as a picture there, is flushed to disk, and only then is the
+// folder renamed to the book's name. "own pictures" counts as a taken book name. Unless
+// installed, nothing is left.
 Result InstallBook(const Pack& pack, const QString& booksFolder);
 // Parses and installs a pack's bytes.
 Result InstallBook(const QByteArray& bytes, const QString& booksFolder);

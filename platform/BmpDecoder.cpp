@@ -135,7 +135,7 @@ QImage DecodeBmp(const QByteArray& file) {
     const std::optional<BmpLayout> layout = ReadBmpLayout(file.left(256), file.size());
     // The reader's own limit on the number of pixels, then its limit on memory: a few bytes
     // can claim any size.
-    if (!layout || int64_t(layout->Width) * layout->Height > int64_t(16384) * 16384)
+    if (!layout || int64_t(layout->Width) * layout->Height > MaxDecodedPixels)
         return QImage();
     QImage image;
     if (!QImageIOHandler::allocateImage(QSize(layout->Width, layout->Height), QImage::Format_RGB32,

@@ -13,6 +13,10 @@
 
 namespace vb {
 
+// The most pixels a picture may have to be decoded: Qt's BMP reader refuses more, and the
+// program's own decoder keeps to the same limit. A header can claim far more.
+constexpr int64_t MaxDecodedPixels = int64_t(16384) * 16384;
+
 struct BmpLayout {
     int32_t Width = 0;
     int32_t Height = 0; // rows, whether stored bottom-up or top-down

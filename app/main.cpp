@@ -2,7 +2,7 @@
 // the main loop. The program folder is the executable's folder.
 
 #include "AppPath.h"
-#include "EndAtSignal.h"
+#include "SaveAndEndAtSignal.h"
 #include "EndSignals.h"
 #include "FrmMain.h"
 #include "Leftovers.h"
@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
     // window's unload ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     // Logout, shutdown or Ctrl+C: the colouring is saved first, whatever window is open.
-    vb::EndOnSignals([](int signal) { EndAtSignal(Forms::FrmMain(), signal); });
+    vb::InstallEndSignalHandlers(
+        [](int signal) { SaveAndEndAtSignal(Forms::FrmMain(), signal); });
     // An import or save that was interrupted last time must not reach the library scan.
     ClearLeftovers(vb::AppPath());
     Forms::FrmMain().Load();

@@ -5,7 +5,7 @@
 
 #include "FrmMain.h"
 
-#include "EndAtSignal.h"
+#include "SaveAndEndAtSignal.h"
 #include "EndProgram.h"
 #include "EndSignals.h"
 #include "KeyboardHook.h"
@@ -65,7 +65,7 @@ void FrmMain::Form_Unload(int16_t& Cancel) {
     EndProgram();
 }
 
-void EndAtSignal(FrmMain& form, int signal) {
+void SaveAndEndAtSignal(FrmMain& form, int signal) {
     std::optional<SaveFailure> failure;
     try {
         failure = form.SaveColoredPicture();

@@ -7,10 +7,8 @@
 #include "Screen.h"
 #include "Shell.h"
 #include "ShowHelpTopic.h"
-#include "ShownPath.h"
 #include "StdPicture.h"
 #include "WebSite.h"
-#include "frmParentMessage.h"
 #include "mWindow.h"
 
 using namespace vb;
@@ -124,10 +122,7 @@ void frmSplash::Command2_Click() {
         Unload();
         return;
     }
-    Forms::frmParentMessage().setMessage(QStringLiteral("Unable to start the help file '") +
-                                         ShownPath(path) +
-                                         QStringLiteral("' Please make sure that it exists."));
-    Forms::frmParentMessage().Show(true);
+    TellHelpFileMissing(path, false);
 }
 
 void frmSplash::Command3_Click() {

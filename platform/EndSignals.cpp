@@ -62,7 +62,7 @@ bool wakeReady() {
 
 } // namespace
 
-bool EndOnSignals(std::function<void(int)> end) {
+bool InstallEndSignalHandlers(std::function<void(int)> end) {
     ending() = std::move(end);
     if (!wakeReady()) return false;
     struct sigaction action {};

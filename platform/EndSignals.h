@@ -14,7 +14,7 @@ namespace vb {
 // signal the program was started with ignored (nohup, a job in the background of a
 // script) stays ignored. Calling this again replaces `end` and takes the next signal
 // again. False when the signals could not be taken; they keep their default then.
-bool EndOnSignals(std::function<void(int signal)> end);
+bool InstallEndSignalHandlers(std::function<void(int signal)> end);
 
 // "SIGTERM", "SIGHUP", "SIGINT", or "signal N" for any other.
 const char* SignalName(int signal);

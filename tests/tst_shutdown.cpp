@@ -5,7 +5,7 @@
 // inside whatever window waits for a click, then that same unload.
 
 #include "AppPath.h"
-#include "EndAtSignal.h"
+#include "SaveAndEndAtSignal.h"
 #include "EndProgram.h"
 #include "EndSignals.h"
 #include "FrmMain.h"
@@ -270,10 +270,10 @@ private slots:
         std::signal(SIGHUP, hupIgnored ? SIG_IGN : SIG_DFL);
         bool showing = false, endedInside = false;
         QList<int> heard;
-        QVERIFY(EndOnSignals([&](int s) {
+        QVERIFY(InstallEndSignalHandlers([&](int s) {
             heard << s;
             endedInside = showing;
-            EndAtSignal(m, s);
+            SaveAndEndAtSignal(m, s);
         }));
         QFileDialog dialog;
         dialog.setOption(QFileDialog::DontUseNativeDialog);

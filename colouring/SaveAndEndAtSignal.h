@@ -7,4 +7,4 @@ class FrmMain;
 // coloured picture is saved (a failure is told on standard error, in one line, since no
 // one may be there to read a window), every window goes, whatever waits for a click
 // included, the keyboard lock is removed, and the program ends with 128 + `signal`.
-void EndAtSignal(FrmMain& form, int signal);
+void SaveAndEndAtSignal(FrmMain& form, int signal);

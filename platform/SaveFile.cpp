@@ -54,6 +54,30 @@ QString FolderOf(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absolutePath());
 }
 
+bool& UnnamedAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+// The name under which /proc shows this process's open file `fd`.
+QByteArray ProcPath(int fd) {
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+mode_t ModeOf(QFileDevice::Permissions p) {
+    using P = QFileDevice;
+    const std::pair<QFileDevice::Permissions, mode_t> bits[] = {
+        {P::ReadOwner | P::ReadUser, S_IRUSR},   {P::WriteOwner | P::WriteUser, S_IWUSR},
+        {P::ExeOwner | P::ExeUser, S_IXUSR},     {P::ReadGroup, S_IRGRP},
+        {P::WriteGroup, S_IWGRP},                {P::ExeGroup, S_IXGRP},
+        {P::ReadOther, S_IROTH},                 {P::WriteOther, S_IWOTH},
+        {P::ExeOther, S_IXOTH}};
+    mode_t mode = 0;
+    for (const auto& [permission, bit] : bits)
+        if (p & permission) mode |= bit;
+    return mode;
+}
+
 } // namespace
 
 QString RandomSuffix(int length) {
@@ -75,23 +99,73 @@ SaveFile::~SaveFile() {
 bool SaveFile::open(OpenMode) {
     if (isOpen() || finished_) return false;
     const QString folder = QFileInfo(target_).path();
+    // Any failure of the unnamed way leaves the named way to find, and report, the cause.
+    if (!(UnnamedAllowed() && openUnnamed(folder)) && !openNamed(folder)) return false;
+    systemError_ = 0;
+    const QFileInfo old(target_);
+    if (old.exists()) setPermissions(old.permissions());
+    return true;
+}
+
+bool SaveFile::openUnnamed(const QString& folder) {
+    const int fd = ::open(Encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    // The name is given through /proc: without it the file could never be kept.
+    if (::access(ProcPath(fd).constData(), F_OK) != 0 ||
+        !QFile::open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    temporary_ = folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength);
+    named_ = false;
+    return true;
+}
+
+bool SaveFile::openNamed(const QString& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        setFileName(folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength));
+        temporary_ = folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength);
+        setFileName(temporary_);
         errno = 0;
         if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            systemError_ = 0;
-            const QFileInfo old(target_);
-            if (old.exists()) setPermissions(old.permissions());
+            named_ = true;
             return true;
         }
         const int cause = errno != 0 ? errno : EIO; // before the test below can change it
         // Only a name that happens to be taken is worth another try.
-        if (!QFileInfo::exists(fileName())) {
+        if (!QFileInfo::exists(temporary_)) {
             systemError_ = cause;
             return false;
         }
     }
     systemError_ = EEXIST;
+    return false;
+}
+
+QString SaveFile::fileName() const {
+    return temporary_;
+}
+
+bool SaveFile::setPermissions(Permissions permissions) {
+    if (!isOpen()) return QFile::setPermissions(temporary_, permissions);
+    return ::fchmod(handle(), ModeOf(permissions)) == 0;
+}
+
+bool SaveFile::giveName() {
+    const QByteArray source = ProcPath(handle());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (attempt > 0)
+            temporary_ = QFileInfo(target_).path() + QLatin1Char('/') + Prefix +
+                         RandomSuffix(RandomLength);
+        errno = 0;
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, Encoded(temporary_).constData(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            named_ = true;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    errno = EEXIST;
     return false;
 }
 
@@ -109,24 +183,28 @@ void SaveFile::noteFailure() {
 bool SaveFile::finishWriting() {
     if (!isOpen()) return finished_;
     errno = 0;
-    const bool written = systemError_ == 0 && flush() && ::fsync(handle()) == 0;
+    // Named only once its bytes are on disk: a kill before leaves nothing behind.
+    const bool written =
+        systemError_ == 0 && flush() && ::fsync(handle()) == 0 && (named_ || giveName());
     if (!written) noteFailure();
     close();
     finished_ = written && error() == NoError;
     if (!finished_) {
         noteFailure();
-        QFile::remove(fileName()); // keeps this file's error for the caller
+        if (named_) QFile::remove(temporary_); // keeps this file's error for the caller
+        named_ = false;
     }
     return finished_;
 }
 
 bool SaveFile::replaceTarget() {
     errno = 0;
-    if (std::rename(Encoded(fileName()).constData(), Encoded(target_).constData()) != 0) {
+    if (std::rename(Encoded(temporary_).constData(), Encoded(target_).constData()) != 0) {
         noteFailure();
         return false;
     }
     finished_ = false;
+    named_ = false;
     return true;
 }
 
@@ -138,13 +216,14 @@ bool SaveFile::commit() {
 }
 
 void SaveFile::cancelWriting() {
-    if (isOpen()) {
-        close();
-        QFile::remove(fileName());
-    } else if (finished_ && !kept_) {
-        QFile::remove(fileName());
-    }
+    if (isOpen()) close(); // an unnamed file goes with its descriptor
+    if (named_ && !kept_) QFile::remove(temporary_);
+    named_ = false;
     finished_ = false;
+}
+
+void SaveFile::UseUnnamedTemporaries(bool use) {
+    UnnamedAllowed() = use;
 }
 
 bool SaveFile::IsLeftover(const QString& fileName) {
@@ -198,6 +277,11 @@ int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {
         return second.SystemError();
     }
     Reached(CommitStep::BothReplaced);
+    // Both renames reach the disk before the journal that could redo them goes: else a
+    // power cut could bring back one old file with no journal left to finish the pair.
+    SyncFolder(FolderOf(first.Target()));
+    if (FolderOf(second.Target()) != FolderOf(first.Target()))
+        SyncFolder(FolderOf(second.Target()));
     QFile::remove(journal);
     SyncFolder(FolderOf(journal));
     return 0;

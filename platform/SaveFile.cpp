@@ -64,20 +64,6 @@ QByteArray ProcPath(int fd) {
     return "/proc/self/fd/" + QByteArray::number(fd);
 }
 
-mode_t ModeOf(QFileDevice::Permissions p) {
-    using P = QFileDevice;
-    const std::pair<QFileDevice::Permissions, mode_t> bits[] = {
-        {P::ReadOwner | P::ReadUser, S_IRUSR},   {P::WriteOwner | P::WriteUser, S_IWUSR},
-        {P::ExeOwner | P::ExeUser, S_IXUSR},     {P::ReadGroup, S_IRGRP},
-        {P::WriteGroup, S_IWGRP},                {P::ExeGroup, S_IXGRP},
-        {P::ReadOther, S_IROTH},                 {P::WriteOther, S_IWOTH},
-        {P::ExeOther, S_IXOTH}};
-    mode_t mode = 0;
-    for (const auto& [permission, bit] : bits)
-        if (p & permission) mode |= bit;
-    return mode;
-}
-
 } // namespace
 
 QString RandomSuffix(int length) {
@@ -147,8 +133,9 @@ QString SaveFile::fileName() const {
 }
 
 bool SaveFile::setPermissions(Permissions permissions) {
-    if (!isOpen()) return QFile::setPermissions(temporary_, permissions);
-    return ::fchmod(handle(), ModeOf(permissions)) == 0;
+    // While open, Qt sets them through the descriptor, all that an unnamed file has.
+    if (isOpen()) return QFile::setPermissions(permissions);
+    return QFile::setPermissions(temporary_, permissions);
 }
 
 bool SaveFile::giveName() {

@@ -43,8 +43,8 @@ enum class Outcome {
 
 // Splits a pack's bytes. Nothing when it cannot be installed, and then `refusal` (when
 // given) says why: Damaged (no separator, fewer header names than pieces, a name that is
-// not plain or too long, a hidden book) or Unlisted. Names beyond the pieces are ignored and not even
-// split off; the last piece runs to the end.
+// not plain or too long, a hidden book) or Unlisted. Names beyond the pieces are ignored
+// and not even split off; the last piece runs to the end.
 std::optional<Pack> Parse(const QByteArray& bytes, Outcome* refusal = nullptr);
 
 // A name that stays a single entry inside its folder: not empty, not "." or "..", and
@@ -106,12 +106,12 @@ struct Result {
 };
 
 // Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
-// all: every name must pass RefusedName, no two of the names written may give one coloured
-// copy name (Twins; compared without regard to case, as a folder may not tell them
-// apart), and every piece must be a whole picture no larger than MaxPictureSide either
-// way; each is written followed by CR LF into a hidden staging folder, must load as a
-// picture there, is flushed to disk, and only then is the folder renamed to the book's
-// name. "own pictures" counts as a taken book name. Unless
+// all: every name must pass RefusedName, no two of the names written may give one
+// coloured copy name (ColoredCopyName; Twins, compared without regard to case, as a
+// folder may not tell them apart), and every piece must be a whole picture no larger
+// than MaxPictureSide either way; each is written followed by CR LF into a hidden staging
+// folder, must load as a picture there, is flushed to disk, and only then is the folder
+// renamed to the book's name. "own pictures" counts as a taken book name. Unless
 // installed, nothing is left.
 Result InstallBook(const Pack& pack, const QString& booksFolder);
 // Parses and installs a pack's bytes.

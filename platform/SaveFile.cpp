@@ -220,7 +220,8 @@ bool SaveFile::IsLeftover(const QString& fileName) {
 }
 
 // The journal lists each temporary file and its target, relative to the journal's folder
-// (the program folder may move between runs). Once it is on disk the replacement counts
+// (the program folder may move between runs); both files are written whole and named
+// before it names them. Once it is on disk the replacement counts
 // as done: a kill after that point is finished by RecoverTogether, one before it leaves
 // only temporary files, which start-up clears.
 int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {

@@ -7,6 +7,6 @@
 #include <QString>
 
 // The message for a pack that was not installed into `booksFolder`: damaged, holding a
-// file the library would not show, too large to color, or not written (with the cause,
-// when the system named one).
+// file the library would not show or two pictures sharing a coloured copy, too large to
+// color, or not written (with the cause, when the system named one).
 QString ImportFailureText(const PicturePack::Result& result, const QString& booksFolder);

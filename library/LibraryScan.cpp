@@ -71,7 +71,8 @@ QStringList ListSubFolders(const QString& booksPath) {
 
 QStringList ListPictures(const QString& folder) {
     QStringList names;
-    for (const QString& n : QDir(folder).entryList(QDir::Files, QDir::Unsorted))
+    // Hidden files too: IsListedPictureName alone says which names are shown.
+    for (const QString& n : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Unsorted))
         if (IsListedPictureName(n)) names << n;
     sortByName(names);
     return names;

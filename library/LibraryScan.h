@@ -40,8 +40,9 @@ struct BookFolder {
 // Sub-folders of `booksPath` (full paths), sorted by name without regard to case.
 QStringList ListSubFolders(const QString& booksPath);
 // Whether the library lists a file of this name as a picture: it ends in ".gif", ".bmp"
-// or ".jpg" without regard to case, and is not hidden (does not begin with "."). The
-// picture-pack importer takes only such names, so that every picture it adds is shown.
+// or ".jpg" without regard to case, and is not hidden (does not begin with "."). The one
+// place that decides: ListPictures and the picture-pack importer both ask it, so that
+// every picture a pack adds is shown.
 bool IsListedPictureName(const QString& name);
 // Files of `folder` whose names the library lists (IsListedPictureName), bare names,
 // sorted by name without regard to case. Sub-folders are not searched.

@@ -1,5 +1,6 @@
 #include "PicturePack.h"
 
+#include "ColoredCopy.h"
 #include "LibraryScan.h"
 #include "PictureCheck.h"
 #include "SaveFile.h"
@@ -177,7 +178,7 @@ std::optional<Pack> Parse(const QByteArray& bytes, Outcome* refusal) {
 }
 
 bool IsPlainName(const QString& name) {
-    return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) &&
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
            !name.contains(QChar(0));
 }
@@ -185,7 +186,13 @@ bool IsPlainName(const QString& name) {
 std::optional<Outcome> RefusedName(const QString& name, bool book) {
     if (!IsPlainName(name) || QFile::encodeName(name).size() > MaxPackNameBytes)
         return Outcome::Damaged;
-    if (!book && !IsListedPictureName(name)) return Outcome::Unlisted;
+    if (book) {
+        // A hidden book is never listed, and start-up takes hidden names in the books
+        // folder for what an interrupted import left.
+        if (name.startsWith(QLatin1Char('.'))) return Outcome::Damaged;
+    } else if (!IsListedPictureName(name)) {
+        return Outcome::Unlisted;
+    }
     return std::nullopt;
 }
 
@@ -258,12 +265,17 @@ Result InstallBook(const Pack& pack, const QString& booksFolder) {
         return Failed(kind, why);
     };
 
-    TakenNames files;
+    TakenNames files, copies;
     cNDib buffer;
     for (size_t k = 0; k < pack.PieceCount(); ++k) {
         const QByteArray piece = pack.Piece(k);
         const QString name = files.TakeFileName(pack.Names[qsizetype(k)]);
         if (name.isEmpty()) return fail(Outcome::Damaged);
+        // Two pictures with one coloured copy: the child could never tell them apart. (A
+        // listed name ends in a dot and three letters, so it always has a copy name.)
+        const QString copy = ColoredCopyName(name);
+        if (copies.contains(copy)) return fail(Outcome::Twins);
+        copies.insert(copy);
         // From the header alone: a huge picture is never decoded.
         if (TooLarge(piece)) return fail(Outcome::TooLarge);
         if (!IsWholePicture(piece)) return fail(Outcome::Damaged);

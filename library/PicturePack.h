@@ -37,18 +37,19 @@ enum class Outcome {
                 // a whole picture
     Unlisted,   // a file the picture library would not list (see IsListedPictureName)
     TooLarge,   // a piece wider or taller than MaxPictureSide
+    Twins,      // two pictures whose coloured copies would share a name (a.gif, a.bmp)
     CannotWrite // the library could not take the files
 };
 
 // Splits a pack's bytes. Nothing when it cannot be installed, and then `refusal` (when
 // given) says why: Damaged (no separator, fewer header names than pieces, a name that is
-// not plain or too long) or Unlisted. Names beyond the pieces are ignored and not even
-// split off; the last piece runs to the end.
+// not plain or too long, a hidden book) or Unlisted. Names beyond the pieces are ignored
+// and not even split off; the last piece runs to the end.
 std::optional<Pack> Parse(const QByteArray& bytes, Outcome* refusal = nullptr);
 
-// A name that stays a single entry inside its folder and that the library lists: not
-// empty, not beginning with "." (so neither "." nor ".." nor hidden), and without "/",
-// "\" or NUL (so never absolute either).
+// A name that stays a single entry inside its folder: not empty, not "." or "..", and
+// without "/", "\" or NUL (so never absolute either). Hidden names are plain: whether
+// the library lists one is its own rule (IsListedPictureName).
 bool IsPlainName(const QString& name);
 
 // The longest name a pack may give a book or a file, in bytes of the file system's
@@ -57,8 +58,8 @@ bool IsPlainName(const QString& name);
 constexpr qsizetype MaxPackNameBytes = 255 - 20;
 
 // Why a pack's book name (`book`) or file name cannot be installed: Damaged when it is
-// not plain or longer than MaxPackNameBytes, Unlisted when it is a file name the library
-// would not list. Nothing when it is fine.
+// not plain, longer than MaxPackNameBytes or a hidden book, Unlisted when it is a file
+// name the library would not list. Nothing when it is fine.
 std::optional<Outcome> RefusedName(const QString& name, bool book);
 
 // The names taken in one folder, compared without regard to case as the library
@@ -105,10 +106,12 @@ struct Result {
 };
 
 // Installs a pack as a new book under `booksFolder` (which must exist), whole or not at
-// all: every name must pass RefusedName, and every piece must be a whole picture no
-// larger than MaxPictureSide either way; each is written followed by CR LF into a hidden
-// staging folder, must load as a picture there, is flushed to disk, and only then is the
-// folder renamed to the book's name. "own pictures" counts as a taken book name. Unless
+// all: every name must pass RefusedName, no two of the names written may give one
+// coloured copy name (ColoredCopyName; Twins, compared without regard to case, as a
+// folder may not tell them apart), and every piece must be a whole picture no larger
+// than MaxPictureSide either way; each is written followed by CR LF into a hidden staging
+// folder, must load as a picture there, is flushed to disk, and only then is the folder
+// renamed to the book's name. "own pictures" counts as a taken book name. Unless
 // installed, nothing is left.
 Result InstallBook(const Pack& pack, const QString& booksFolder);
 // Parses and installs a pack's bytes.

@@ -54,6 +54,16 @@ QString FolderOf(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absolutePath());
 }
 
+bool& UnnamedAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+// The name under which /proc shows this process's open file `fd`.
+QByteArray ProcPath(int fd) {
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
 } // namespace
 
 QString RandomSuffix(int length) {
@@ -75,23 +85,74 @@ SaveFile::~SaveFile() {
 bool SaveFile::open(OpenMode) {
     if (isOpen() || finished_) return false;
     const QString folder = QFileInfo(target_).path();
+    // Any failure of the unnamed way leaves the named way to find, and report, the cause.
+    if (!(UnnamedAllowed() && openUnnamed(folder)) && !openNamed(folder)) return false;
+    systemError_ = 0;
+    const QFileInfo old(target_);
+    if (old.exists()) setPermissions(old.permissions());
+    return true;
+}
+
+bool SaveFile::openUnnamed(const QString& folder) {
+    const int fd = ::open(Encoded(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    // The name is given through /proc: without it the file could never be kept.
+    if (::access(ProcPath(fd).constData(), F_OK) != 0 ||
+        !QFile::open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    temporary_ = folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength);
+    named_ = false;
+    return true;
+}
+
+bool SaveFile::openNamed(const QString& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        setFileName(folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength));
+        temporary_ = folder + QLatin1Char('/') + Prefix + RandomSuffix(RandomLength);
+        setFileName(temporary_);
         errno = 0;
         if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            systemError_ = 0;
-            const QFileInfo old(target_);
-            if (old.exists()) setPermissions(old.permissions());
+            named_ = true;
             return true;
         }
         const int cause = errno != 0 ? errno : EIO; // before the test below can change it
         // Only a name that happens to be taken is worth another try.
-        if (!QFileInfo::exists(fileName())) {
+        if (!QFileInfo::exists(temporary_)) {
             systemError_ = cause;
             return false;
         }
     }
     systemError_ = EEXIST;
+    return false;
+}
+
+QString SaveFile::fileName() const {
+    return temporary_;
+}
+
+bool SaveFile::setPermissions(Permissions permissions) {
+    // While open, Qt sets them through the descriptor, all that an unnamed file has.
+    if (isOpen()) return QFile::setPermissions(permissions);
+    return QFile::setPermissions(temporary_, permissions);
+}
+
+bool SaveFile::giveName() {
+    const QByteArray source = ProcPath(handle());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (attempt > 0)
+            temporary_ = QFileInfo(target_).path() + QLatin1Char('/') + Prefix +
+                         RandomSuffix(RandomLength);
+        errno = 0;
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, Encoded(temporary_).constData(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            named_ = true;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    errno = EEXIST;
     return false;
 }
 
@@ -109,24 +170,28 @@ void SaveFile::noteFailure() {
 bool SaveFile::finishWriting() {
     if (!isOpen()) return finished_;
     errno = 0;
-    const bool written = systemError_ == 0 && flush() && ::fsync(handle()) == 0;
+    // Named only once its bytes are on disk: a kill before leaves nothing behind.
+    const bool written =
+        systemError_ == 0 && flush() && ::fsync(handle()) == 0 && (named_ || giveName());
     if (!written) noteFailure();
     close();
     finished_ = written && error() == NoError;
     if (!finished_) {
         noteFailure();
-        QFile::remove(fileName()); // keeps this file's error for the caller
+        if (named_) QFile::remove(temporary_); // keeps this file's error for the caller
+        named_ = false;
     }
     return finished_;
 }
 
 bool SaveFile::replaceTarget() {
     errno = 0;
-    if (std::rename(Encoded(fileName()).constData(), Encoded(target_).constData()) != 0) {
+    if (std::rename(Encoded(temporary_).constData(), Encoded(target_).constData()) != 0) {
         noteFailure();
         return false;
     }
     finished_ = false;
+    named_ = false;
     return true;
 }
 
@@ -138,13 +203,14 @@ bool SaveFile::commit() {
 }
 
 void SaveFile::cancelWriting() {
-    if (isOpen()) {
-        close();
-        QFile::remove(fileName());
-    } else if (finished_ && !kept_) {
-        QFile::remove(fileName());
-    }
+    if (isOpen()) close(); // an unnamed file goes with its descriptor
+    if (named_ && !kept_) QFile::remove(temporary_);
+    named_ = false;
     finished_ = false;
+}
+
+void SaveFile::UseUnnamedTemporaries(bool use) {
+    UnnamedAllowed() = use;
 }
 
 bool SaveFile::IsLeftover(const QString& fileName) {
@@ -154,7 +220,8 @@ bool SaveFile::IsLeftover(const QString& fileName) {
 }
 
 // The journal lists each temporary file and its target, relative to the journal's folder
-// (the program folder may move between runs). Once it is on disk the replacement counts
+// (the program folder may move between runs); both files are written whole and named
+// before it names them. Once it is on disk the replacement counts
 // as done: a kill after that point is finished by RecoverTogether, one before it leaves
 // only temporary files, which start-up clears.
 int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {
@@ -198,6 +265,11 @@ int CommitTogether(SaveFile& first, SaveFile& second, const QString& journal) {
         return second.SystemError();
     }
     Reached(CommitStep::BothReplaced);
+    // Both renames reach the disk before the journal that could redo them goes: else a
+    // power cut could bring back one old file with no journal left to finish the pair.
+    SyncFolder(FolderOf(first.Target()));
+    if (FolderOf(second.Target()) != FolderOf(first.Target()))
+        SyncFolder(FolderOf(second.Target()));
     QFile::remove(journal);
     SyncFolder(FolderOf(journal));
     return 0;

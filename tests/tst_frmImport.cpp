@@ -46,6 +46,10 @@ const QString TooLarge =
 const QString Unlisted =
     "This Picture Pack holds a file that the picture library cannot show (only pictures whose "
     "names end in .gif, .bmp or .jpg are listed), so the pack cannot be used.";
+const QString Twins =
+    "This Picture Pack holds two pictures whose names differ only in their ending (such as "
+    "a.gif and a.bmp). Their colored copies would be saved under one name, so the pack cannot "
+    "be used.";
 const QString DiskFull =
     "The pictures could not be written to the picture library. The disk is full.";
 
@@ -166,6 +170,10 @@ private slots:
         QTest::newRow("picture too large")
             << MakePack("Farm|cow.gif|wide.bmp", {gif, testing::BmpBytes(4097, 1)})
             << QStringList{TooLarge} << QStringList{"Old"};
+        QTest::newRow("twin pictures") << MakePack("Farm|snail.gif|snail.bmp", {gif, bmp})
+                                       << QStringList{Twins} << QStringList{"Old"};
+        QTest::newRow("hidden picture") << MakePack("Farm|cow.gif|.snail.bmp", {gif, bmp})
+                                        << QStringList{Unlisted} << QStringList{"Old"};
         QTest::newRow("cancelled dialog") << QByteArray() << QStringList() << QStringList{"Old"};
     }
 
@@ -257,6 +265,8 @@ private slots:
                "or the books folder '/p/books' may not be writable.";
         QTest::newRow("a file the library would not show")
             << int(Outcome::Unlisted) << int(WriteFailure::Unknown) << Unlisted;
+        QTest::newRow("two pictures sharing a coloured copy")
+            << int(Outcome::Twins) << int(WriteFailure::Unknown) << Twins;
     }
     void failureTexts() {
         QFETCH(int, kind);

@@ -268,6 +268,55 @@ private slots:
         QCOMPARE(stateOf(read(), before, after), QString("after"));
     }
 
+    // The second rename fails (a folder stands where the outlines go): the journal and the
+    // outlines' temporary file wait, also through a start while the folder is still there,
+    // and the start after it is gone finishes the page. A journal naming anything but a
+    // temporary file beside its target moves nothing.
+    void journalWaitsForTheSecondFile_data() {
+        QTest::addColumn<QString>("journal"); // rewritten ("TEMP": the outlines' temporary)
+        QTest::addColumn<bool>("startWhileBlocked");
+        QTest::addColumn<QString>("page");
+        const QString colours = "../../colored pictures/own pictures/own.jpg";
+        QTest::newRow("journal kept") << QString() << false << "after";
+        QTest::newRow("start-up keeps the temporary file") << QString() << true << "after";
+        QTest::newRow("a temporary file away from its target")
+            << "TEMP\t" + colours + "\n" << false << "mixed (outlines other, colours after)";
+        QTest::newRow("a file that is not temporary")
+            << colours + "\t" + colours.chopped(7) + "moved.jpg\n" << false
+            << "mixed (outlines other, colours after)";
+    }
+    void journalWaitsForTheSecondFile() {
+        QFETCH(QString, journal);
+        QFETCH(bool, startWhileBlocked);
+        QFETCH(QString, page);
+        const QString blocker = OwnPicturePath();
+        SetCommitStepObserver([&](CommitStep step) {
+            if (step != CommitStep::FirstReplaced) return;
+            QFile::remove(blocker);
+            QDir().mkpath(blocker);
+            put(blocker + "/inside", "x");
+        });
+        colourThePage();
+        const std::optional<SaveFailure> failure = m->SaveColoredPicture();
+        SetCommitStepObserver(nullptr);
+        QVERIFY(failure);
+        const QString record = OwnPageJournal(folder->path());
+        QVERIFY(QFile::exists(record));
+        const QStringList kept = strays(folder->path()).filter(".tv-save-");
+        QCOMPARE(kept.size(), 1);
+        if (!journal.isEmpty()) put(record, journal.replace("TEMP", kept[0]).toUtf8());
+        if (startWhileBlocked) {
+            ClearLeftovers(folder->path());
+            QStringList waiting = strays(folder->path());
+            waiting.sort();
+            QCOMPARE(waiting, (QStringList{".tv-own-page-journal", kept[0]}));
+        }
+        QVERIFY(QDir(blocker).removeRecursively());
+        ClearLeftovers(folder->path());
+        QCOMPARE(stateOf(read(), before, after), page);
+        QCOMPARE(strays(folder->path()), QStringList());
+    }
+
     // Kills at moments spread over a whole save's time and a little past it.
     void killsAtRandomMoments() {
         const quint32 seed = QRandomGenerator::global()->generate();

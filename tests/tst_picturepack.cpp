@@ -19,6 +19,10 @@
 #include "SaveFile.h"
 #include "StdPicture.h"
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using Bytes = QList<QByteArray>;
 using PicturePack::Outcome;
 using PicturePack::WriteFailure;
@@ -339,31 +343,48 @@ private slots:
         QCOMPARE(after, before);
     }
 
-    // The names that whole-file saves really use are the ones start-up clears.
+    // A save killed once its bytes are on disk, before it replaced the target. Named, its
+    // temporary file is one start-up clears, where start-up looks; unnamed (the file system
+    // allows it here), it leaves nothing anywhere, also in a folder start-up never clears
+    // (a Save as elsewhere).
     void interruptedSavesAreCleared_data() {
         QTest::addColumn<QString>("target");
-        QTest::newRow("settings") << "Settings.txt";
-        QTest::newRow("own page") << "books/own pictures/own.bmp";
-        QTest::newRow("coloured copy") << "colored pictures/Old/dog.jpg";
+        QTest::addColumn<bool>("unnamed");
+        QTest::addColumn<bool>("cleared"); // start-up clears the target's folder
+        for (const bool unnamed : {false, true}) {
+            const char* way = unnamed ? "unnamed" : "named";
+            QTest::addRow("settings, %s", way) << "Settings.txt" << unnamed << true;
+            QTest::addRow("own page, %s", way) << "books/own pictures/own.bmp" << unnamed << true;
+            QTest::addRow("coloured copy, %s", way)
+                << "colored pictures/Old/dog.jpg" << unnamed << true;
+            QTest::addRow("save as elsewhere, %s", way) << "Pictures/cat.jpg" << unnamed << false;
+        }
     }
 
     void interruptedSavesAreCleared() {
         QFETCH(QString, target);
+        QFETCH(bool, unnamed);
+        QFETCH(bool, cleared);
         const QString path = root_.path() + "/" + target;
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
         Touch(path, "old");
         const QStringList before = Tree(root_.path());
-        {
+        vb::SaveFile::UseUnnamedTemporaries(unnamed);
+        const pid_t child = ::fork();
+        if (child == 0) {
             vb::SaveFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QVERIFY(file.write("new, never committed") > 0 && file.flush());
-            QVERIFY(QFileInfo(file.fileName()).dir() == QFileInfo(path).dir());
-            QVERIFY(QFile::exists(file.fileName()));
-            QCOMPARE(ClearLeftovers(root_.path()), 1);
-            QVERIFY(!QFile::exists(file.fileName()));
-            file.cancelWriting();
+            if (!file.open(QIODevice::WriteOnly) || file.write("new, never committed") <= 0 ||
+                ::fsync(file.handle()) != 0)
+                ::_exit(1);
+            ::raise(SIGKILL);
         }
-        QCOMPARE(Tree(root_.path()), before);
+        vb::SaveFile::UseUnnamedTemporaries(true);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(Tree(root_.path()) != before, !unnamed); // a temporary file left
+        QCOMPARE(ClearLeftovers(root_.path()), !unnamed && cleared ? 1 : 0);
+        QCOMPARE(Tree(root_.path()) == before, unnamed || cleared);
     }
 
     // A piece counts only when it is whole and small enough to colour; a refused piece
@@ -815,7 +836,9 @@ private slots:
         row("cow.gif.txt");
         row("cow");
         row("cowgif");
-        row(".cow.gif", Outcome::Damaged);
+        row(".cow.gif");
+        row(".png");
+        row(".snail.bmp");
     }
     void packHoldsOnlyWhatTheLibraryLists() {
         QFETCH(QString, name);
@@ -836,6 +859,33 @@ private slots:
             QCOMPARE(result.Kind, refusal);
             QCOMPARE(Tree(root_.path()), before);
         }
+    }
+
+    // Pictures of one pack are told apart by their coloured copies too: two that would
+    // share one refuse the pack, whatever the case, also once numbered; ".." and "." stay
+    // the pack's damage.
+    void picturesOfOnePackStayApart_data() {
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::newRow("a.gif and a.bmp") << QByteArray("Farm|a.gif|a.bmp") << Outcome::Twins;
+        QTest::newRow("cat.gif and cat.jpg") << QByteArray("Farm|cat.gif|cat.jpg") << Outcome::Twins;
+        QTest::newRow("a.gif and A.BMP") << QByteArray("Farm|a.gif|A.BMP") << Outcome::Twins;
+        QTest::newRow("a.gif twice, then a_1.bmp")
+            << QByteArray("Farm|a.gif|a.gif|a_1.bmp") << Outcome::Twins;
+        QTest::newRow("a.gif twice") << QByteArray("Farm|a.gif|a.gif") << Outcome::Installed;
+        QTest::newRow("a.gif and a.bmp.gif")
+            << QByteArray("Farm|a.gif|a.bmp.gif") << Outcome::Installed;
+        QTest::newRow("file ..") << QByteArray("Farm|a.gif|..") << Outcome::Damaged;
+        QTest::newRow("file .") << QByteArray("Farm|a.gif|.") << Outcome::Damaged;
+    }
+    void picturesOfOnePackStayApart() {
+        QFETCH(QByteArray, header);
+        QFETCH(Outcome, outcome);
+        const QStringList before = Tree(root_.path());
+        const PicturePack::Result result =
+            PicturePack::InstallBook(MakePack(header, Bytes(header.count('|'), Gif)), books_);
+        QCOMPARE(result.Kind, outcome);
+        if (outcome != Outcome::Installed) QCOMPARE(Tree(root_.path()), before);
     }
 
     // Names a file system cannot hold once a number is added (255 bytes, in its encoding)

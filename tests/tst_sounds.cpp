@@ -122,6 +122,13 @@ private slots:
                "or it no longer exists."
             << "Oops, the picture you choose appears to be have something wrong with it, call "
                "someone who can help you fix it!";
+        // Too long for the window: its middle gives way, the picture's own name stays.
+        QTest::newRow("damaged picture, long path")
+            << 0 << "/home/anna/Documents/The Tintavale/books/farm animals/it's a cow.bmp"
+            << "The picture '/home/anna/Documents/The Tintavale/books/far…/it's a cow.bmp' "
+               "appears to be damaged or it no longer exists."
+            << "Oops, the picture you choose appears to be have something wrong with it, call "
+               "someone who can help you fix it!";
         QTest::newRow("printing")
             << 2 << ""
             << "Before printing, a temporary file has to be created in the application "

@@ -14,7 +14,9 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWindow>
 #include <benchmark/benchmark.h>
 
@@ -200,5 +202,159 @@ void BM_Release(benchmark::State& state) {
     for (auto _ : state) rig->form.P_MouseUp(1, 0, 8, 8);
 }
 BENCHMARK(BM_Release)->Unit(benchmark::kMillisecond);
+
+// A crayon press and the first moves, on pages of 640 x 480 and 4096 x 3072 (the largest a
+// pack may hold), through the real handlers of a shown window. Presses alternate between
+// the page's background and the inside of its first ellipse, so each one maps a new region.
+struct BigRig {
+    CanvasRig rig;
+    explicit BigRig(int w, int h) {
+        rig.putPicture(lineArt(w, h));
+        for (pButton* b : rig.form.c) b->hide();
+        rig.window.move(0, 0);
+        waitExposed(rig.window);
+    }
+    static void waitExposed(QWidget& window) {
+        QElapsedTimer wait;
+        wait.start();
+        while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+               wait.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QCoreApplication::processEvents();
+    }
+};
+
+// One rig per size, shown only while its benchmark runs: a window left on the screen
+// would make the other shown benchmarks' screen updates dearer.
+BigRig& bigRig(int w) {
+    static BigRig* small = nullptr;
+    static BigRig* big = nullptr;
+    BigRig*& r = w > 640 ? big : small;
+    if (!r) r = new BigRig(w, w > 640 ? 3072 : 480);
+    r->rig.window.show();
+    r->rig.window.raise();
+    BigRig::waitExposed(r->rig.window);
+    return *r;
+}
+
+QPoint pressPoint(int64_t i) { return (i % 2) ? QPoint(100, 200) : QPoint(8, 8); }
+
+void BM_Move_Press(benchmark::State& state) {
+    BigRig& br = bigRig(int(state.range(0)));
+    CanvasRig& rig = br.rig;
+    rig.setTool(0);
+    int64_t i = 0;
+    for (auto _ : state) {
+        const QPoint at = pressPoint(i++);
+        sendMouse(rig.form.P, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        sendMouse(rig.form.P, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    rig.window.hide();
+}
+BENCHMARK(BM_Move_Press)->Arg(640)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// The first eight moves after a press, 10 px apart, each with the event loop's turn.
+void BM_Move_FirstMoves(benchmark::State& state) {
+    BigRig& br = bigRig(int(state.range(0)));
+    CanvasRig& rig = br.rig;
+    rig.setTool(0);
+    int64_t i = 0;
+    for (auto _ : state) {
+        const QPoint at = pressPoint(i++);
+        state.PauseTiming();
+        sendMouse(rig.form.P, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        for (int m = 1; m <= 8; ++m) {
+            sendMouse(rig.form.P, QEvent::MouseMove, at + QPoint(10 * m, 0), Qt::LeftButton);
+            QCoreApplication::processEvents();
+        }
+        state.PauseTiming();
+        sendMouse(rig.form.P, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    rig.window.hide();
+}
+BENCHMARK(BM_Move_FirstMoves)->Arg(640)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+// A straight crayon stroke as a hand makes it: the X server's own pointer (xdotool) presses
+// in the background, moves 41 times 10 px to the right, `pace` ms apart, and lets go. The
+// counter is the share of the path's pixels painted; a move that reaches no handler leaves
+// a gap. The stroke is the second after the picture opened, its snapshot slot still empty. Needs a real X display and xdotool; skipped elsewhere.
+void BM_Move_StrokeShare(benchmark::State& state) {
+    const int w = int(state.range(0)), pace = int(state.range(1));
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty()) {
+        state.SkipWithError("needs an X display and xdotool");
+        return;
+    }
+    BigRig& br = bigRig(w);
+    CanvasRig& rig = br.rig;
+    const QPoint start(100, 60), step(10, 0);
+    constexpr int kMoves = 41;
+    double share = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // As after a start: a fresh picture, no snapshots yet, one click far from the path.
+        rig.putPicture(lineArt(w, w > 640 ? 3072 : 480));
+        for (auto& u : rig.form.UndoPictures) u.reset();
+        for (auto& u : rig.form.UndoTemplates) u.reset();
+        rig.form.RegionMask.reset();
+        rig.setTool(0);
+        rig.form.CurrentR = 200;
+        const QPoint far(600, 400);
+        sendMouse(rig.form.P, QEvent::MouseButtonPress, far, Qt::LeftButton);
+        sendMouse(rig.form.P, QEvent::MouseButtonRelease, far, Qt::NoButton);
+        QCoreApplication::processEvents();
+        const QImage before = rig.canvas();
+        QStringList args;
+        auto to = [&](QPoint p) {
+            const QPoint g = rig.form.P->mapToGlobal(p);
+            args << QStringLiteral("mousemove") << QString::number(g.x())
+                 << QString::number(g.y());
+        };
+        to(start - QPoint(0, 40));
+        args << QStringLiteral("sleep") << QStringLiteral("0.2");
+        to(start);
+        args << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mousedown")
+             << QStringLiteral("1");
+        for (int m = 1; m <= kMoves; ++m) {
+            args << QStringLiteral("sleep") << QString::number(pace / 1000.0);
+            to(start + step * m);
+        }
+        args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mouseup")
+             << QStringLiteral("1");
+        state.ResumeTiming();
+        QProcess xdo;
+        xdo.start(QStringLiteral("xdotool"), args);
+        QElapsedTimer t;
+        t.start();
+        while (xdo.state() != QProcess::NotRunning && t.elapsed() < 20000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const qint64 end = t.elapsed() + 500;
+        while (t.elapsed() < end) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        state.PauseTiming();
+        const QImage after = rig.canvas();
+        int painted = 0, total = 0;
+        for (int x = start.x(); x <= start.x() + step.x() * kMoves; ++x, ++total)
+            if (after.pixel(x, start.y()) != before.pixel(x, start.y())) ++painted;
+        share = 100.0 * painted / total;
+        state.ResumeTiming();
+    }
+    state.counters["painted_pct"] = share;
+    rig.window.hide();
+}
+BENCHMARK(BM_Move_StrokeShare)
+    ->Args({640, 15})
+    ->Args({640, 3})
+    ->Args({4096, 15})
+    ->Args({4096, 3})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "Timer.h"
 #include "cNDib.h"
 
+#include <QRect>
 #include <QString>
 #include <array>
 #include <memory>
@@ -70,8 +71,21 @@ public:
     int32_t KeyboardHook = 0;
     int32_t FunctionBarWidth = 0;
     std::array<std::unique_ptr<cNDib>, 3> UndoPictures;
-    std::array<std::unique_ptr<cNDib>, 3> UndoTemplates;
+    // Snapshots of one template share it; a shared one is never written.
+    std::array<std::shared_ptr<cNDib>, 3> UndoTemplates;
     int32_t UndoIndex = -1;
+    // The stroke's buffers, kept so that a press costs what its region costs, not what the
+    // page costs (FrmMain_Canvas.cpp). The template's pixels and the picture they were
+    // taken from; the part of RegionMask that differs from them; whether CanvasDib holds
+    // what P shows (between strokes) and, during a stroke, which of its rows do.
+    std::shared_ptr<cNDib> TemplateDib;
+    qint64 TemplateKey = 0;
+    QRect RegionFill;
+    bool CanvasMirrorsP = false;
+    std::vector<uint8_t> CanvasRowsFresh;
+    // After the template changed: its pixels and a region map of it, taken now so that the
+    // next press need not.
+    void KeepTemplateCurrent();
 
     // Start-up (also run again after the options window was confirmed).
     void Form_Load() override;
@@ -127,6 +141,8 @@ protected:
     void CloseRequested() override;
 
 private:
+    // The canvas's rows y0 to y1 into CanvasDib where it does not hold them yet.
+    void FreshenCanvasRows(int32_t y0, int32_t y1);
     void SetButtonFaces();
     void EnableCrazyColoursButton(); // enabled, showing its latched state
     void LayOut();

@@ -5,6 +5,7 @@
 
 #include "AppPath.h"
 #include "ColoredCopy.h"
+#include "RegionMap.h"
 #include "SaveFile.h"
 #include "VbError.h"
 #include "frmMessage.h"
@@ -102,6 +103,8 @@ bool FrmMain::OpenPicture() {
     P->Move(PB->ScaleWidth() / 2 - P->ScaleWidth() / 2,
             PB->ScaleHeight() / 2 - P->ScaleHeight() / 2);
     UndoIndex = -1;
+    CanvasMirrorsP = true;
+    KeepTemplateCurrent();
     c[2]->setEnabled(false);
     // The canvas shows before the background is redrawn, so that its shadow is drawn too.
     P->show();
@@ -133,20 +136,18 @@ void FrmMain::ClearAllColours() {
             LineArtDib->Set_dib(*P, false);
             LineArtDib->Set_dib(*tP, false);
             tP->setPicture(tP->Image());
-            RegionMask = std::make_unique<cNDib>();
-            RegionMask->Make_From_Picture(*P);
             CanvasDib->Make_From_Picture(*P);
         } else {
             tP->setPicture(StdPicture());
             tP->setPicture(tP->Image());
-            RegionMask = std::make_unique<cNDib>();
             LineArtDib = std::make_unique<cNDib>();
             CanvasDib = std::make_unique<cNDib>();
-            RegionMask->Make_From_Picture(*tP);
             LineArtDib->Make_From_Picture(*tP);
             CanvasDib->Make_From_Picture(*tP);
             CanvasDib->Set_dib(*P, false);
         }
+        KeepTemplateCurrent();
+        CanvasMirrorsP = true;
         UndoIndex = -1;
         c[2]->setEnabled(false);
         // The buffers were written straight into the canvas: show them.
@@ -158,17 +159,21 @@ void FrmMain::ClearAllColours() {
 
 void FrmMain::UndoStroke() {
     if (UndoIndex < 0) return;
-    tP->Cls();
     UndoPictures[UndoIndex]->Set_dib(*P, false);
-    UndoTemplates[UndoIndex]->Set_dib(*tP, false);
-    tP->setPicture(tP->Image());
-    RegionMask = std::make_unique<cNDib>();
-    RegionMask->Make_From_Picture(*tP);
+    KeepTemplateCurrent();
+    if (UndoTemplates[UndoIndex] != TemplateDib) {
+        tP->Cls();
+        UndoTemplates[UndoIndex]->Set_dib(*tP, false);
+        tP->setPicture(tP->Image());
+        KeepTemplateCurrent();
+    } else {
+        MapRegion(*RegionMask, *TemplateDib, RegionFill, std::nullopt); // the template alone
+    }
     --UndoIndex;
     if (UndoIndex == -1) c[2]->setEnabled(false);
-    CanvasDib = std::make_unique<cNDib>();
+    if (!CanvasDib) CanvasDib = std::make_unique<cNDib>();
     CanvasDib->Make_From_Picture(*P);
-    CanvasDib->Set_dib(*P, false);
+    CanvasMirrorsP = true;
     P->Refresh();
 }
 

@@ -3,6 +3,7 @@
 #include "VbMath.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -36,6 +37,13 @@ bool cNDib::Make_From_Picture(PictureHost& picture) {
     if (!dc || dc->image().isNull()) return false;
     const int32_t W = dc->width(), H = dc->height();
     if (W <= 0 || H <= 0) return false;
+    // A buffer of the same size is refilled in place: every byte is overwritten, and the
+    // painting code refills its page copies at every release.
+    MakeUnset(W, H);
+    return CopyRows(picture, 0, H - 1);
+}
+
+void cNDib::MakeUnset(int32_t W, int32_t H) {
     Header.biSize = 40;
     Header.biWidth = W;
     Header.biHeight = -H;
@@ -43,16 +51,24 @@ bool cNDib::Make_From_Picture(PictureHost& picture) {
     Header.biBitCount = 32;
     Header.biCompression = BI_RGB;
     noteHeader();
-    // A buffer of the same size is refilled in place: every byte is overwritten, and the
-    // painting code refills its page copies at every press and release.
-    if (bitsW_ == W && bitsH_ == H && Bits.size() == size_t(W) * H * 4)
-        return GetDIBits(dc, 0, uint32_t(H), Bits.data(), Header, DIB_RGB_COLORS) == H;
-    std::vector<uint8_t> fresh(size_t(W) * H * 4);
-    if (GetDIBits(dc, 0, uint32_t(H), fresh.data(), Header, DIB_RGB_COLORS) != H) return false;
-    Bits = std::move(fresh);
+    if (bitsW_ == W && bitsH_ == H && Bits.size() == size_t(W) * H * 4) return;
+    // A fresh array, not a resized one: resizing would first copy the old pixels over.
+    Bits = decltype(Bits)(size_t(W) * H * 4);
     bitsW_ = W;
     bitsH_ = H;
-    return true;
+}
+
+bool cNDib::CopyRows(PictureHost& picture, int32_t y0, int32_t y1) {
+    HDC dc = picture.hDC();
+    if (!dc || dc->width() != bitsW_ || dc->height() != bitsH_ || w() != bitsW_ ||
+        h() != bitsH_ || Bits.size() != size_t(bitsW_) * bitsH_ * 4)
+        return false;
+    y0 = std::max(y0, 0);
+    y1 = std::min(y1, int32_t(bitsH_) - 1);
+    if (y0 > y1) return true;
+    const int32_t rows = y1 - y0 + 1;
+    return GetDIBits(dc, uint32_t(y0), uint32_t(rows), pixel(0, y0), Header, DIB_RGB_COLORS) ==
+           rows;
 }
 
 void cNDib::Set_dib(PictureHost& picture, bool Resize) {

@@ -11,15 +11,36 @@
 #include <QString>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
+
+// Leaves new bytes unset. Every buffer is filled before it is read, and zeroing a page of
+// the largest picture first (48 MB, faulted in page by page) would cost a press a frame.
+template <typename T> struct UnsetAllocator : std::allocator<T> {
+    template <typename U> struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <typename U> UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... A> void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+};
 
 class cNDib {
 public:
     vb::BITMAPINFOHEADER Header;
-    std::vector<uint8_t> Bits;
+    std::vector<uint8_t, UnsetAllocator<uint8_t>> Bits;
 
     int32_t LoadDIBitmap(const QString& FileName);
     bool Make_From_Picture(vb::PictureHost& picture);
+    // A top-down 32-bit buffer of W x H whose pixels are not set yet (kept when it already
+    // has that size).
+    void MakeUnset(int32_t W, int32_t H);
+    // Rows y0 to y1 of the picture, into a buffer of its size; false when the sizes differ.
+    bool CopyRows(vb::PictureHost& picture, int32_t y0, int32_t y1);
     void Set_dib(vb::PictureHost& picture, bool Resize = false);
     void Set_dib_Fit(vb::HDC hdc, int32_t dX, int32_t dy, int32_t dWidth, int32_t dHeight);
     // What Set_dib_Fit draws, for a top-down 32-bit bitmap held elsewhere (rows of 4 * W

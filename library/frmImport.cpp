@@ -94,10 +94,16 @@ void frmImport::lButton_Click(int16_t Index) {
     switch (Index) {
     case 0:
         Unload();
-        if (Forms::FrmMain().IsLoaded()) Forms::FrmMain().Me()->showMinimized();
-        // The window is gone, so the page gets no owner.
-        ShellExecuteA(nullptr, QStringLiteral("open"), DownloadPage, QString(), QString(),
-                      SW_SHOWNORMAL);
+        // The window is gone, so the page gets no owner. The colouring window steps aside
+        // only for a page that opened.
+        if (ShellExecuteA(nullptr, QStringLiteral("open"), DownloadPage, QString(), QString(),
+                          SW_SHOWNORMAL) <= 32)
+            TellParents(QStringLiteral("The page for downloading pictures could not be opened. "
+                                       "There may be no web browser on this computer. To "
+                                       "download pictures, visit ") +
+                        DownloadPage + QStringLiteral(" with a web browser."));
+        else if (Forms::FrmMain().IsLoaded())
+            Forms::FrmMain().Me()->showMinimized();
         break;
     case 1:
         InstallPack();

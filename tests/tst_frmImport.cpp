@@ -278,14 +278,28 @@ private slots:
         QCOMPARE(ImportFailureText(result, "/p/books/"), text);
     }
 
+    void downloadPage_data() {
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QStringList>("told");
+        QTest::newRow("a browser") << true << QStringList();
+        QTest::newRow("no browser")
+            << false
+            << QStringList{"The page for downloading pictures could not be opened. There may be "
+                           "no web browser on this computer. To download pictures, visit "
+                           "https://www.example.org/thetintavale/downloads_pp.htm with a web "
+                           "browser."};
+    }
     void downloadPage() {
+        QFETCH(bool, opens);
+        QFETCH(QStringList, told);
         QList<QUrl> opened;
         bool importerGone = false;
         vb::SetShellOpener([&](const QUrl& url) {
             importerGone = !form().IsLoaded();
             opened << url;
-            return true;
+            return opens;
         });
+        DialogAnswerer answerer{QString()};
         QVERIFY(testing::whileModal([] { form().Show(true); },
                                     [] {
                                         testing::click(form().lButton[0], {3, 3});
@@ -293,6 +307,7 @@ private slots:
         QCOMPARE(opened,
                  QList<QUrl>{QUrl("https://www.example.org/thetintavale/downloads_pp.htm")});
         QVERIFY(importerGone); // unloaded before the browser opens
+        QCOMPARE(answerer.messages, told);
     }
 
     void cancelAndHelp() {

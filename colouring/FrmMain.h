@@ -121,6 +121,9 @@ public:
     // the canvas changed since it was opened or last saved. Shows nothing; returns why it
     // failed, or nothing when it was saved or had nothing to save.
     std::optional<SaveFailure> SaveColoredPicture();
+    // The quit once allowed: the coloured copy is saved, then the program ends (after a
+    // failed save only if the parents choose to quit anyway).
+    void SaveAndQuit();
     // Fingerprint of the canvas as last opened or saved; empty before the first.
     std::optional<size_t> SavedCanvas;
 
@@ -163,9 +166,6 @@ private:
     void ClearAllColours();
     void UndoStroke();
     void Quit();
-    // The quit once allowed: the coloured copy is saved, then the program ends (after a
-    // failed save only if the parents choose to quit anyway).
-    void SaveAndQuit();
     // The save before the picture is given up. After a failure the parents are told why;
     // true when the caller may go on: saved, or the parents chose to go on anyway.
     bool SaveBeforeLeaving(AfterFailedSave after);

@@ -202,7 +202,9 @@ void FrmMain::Form_Load() {
         }
         Forms::frmParental().Show(true);
         if (!Forms::frmParental().OKclicked) {
-            EndProgram();
+            // Once the colouring has begun, the options window's Cancel has ended the
+            // program the quit's way, or the parents chose to go on colouring.
+            if (!Loaded) EndProgram();
             return;
         }
         retried = true;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QList>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
@@ -116,49 +117,134 @@ bool IsAscii(QByteArrayView bytes) {
     return true;
 }
 
-// The password line. Only it can hold anything beyond ASCII (lines 2 to 5 are numbers), so
-// it alone decides the file's encoding: UTF-8 when its bytes are valid UTF-8 with at least
-// one beyond ASCII, Latin-1 otherwise. Latin-1 text that happens to be valid UTF-8 (such
-// as "\xC3\xA9") is thus read as UTF-8; real Latin-1 passwords almost never are, and the
-// writer never leaves one that would be (see EncodePassword).
-QString DecodePassword(const QByteArray& line) {
-    if (IsAscii(line)) return QString::fromLatin1(line);
-    return FromUtf8(line).value_or(QString::fromLatin1(line));
+// Windows-1252 in 0x80-0x9F; the five bytes it leaves undefined stand for the control
+// characters of the same number, as the platform's own conversion has them.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString FromWindows1252(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        text[i] = QChar(b >= 0x80 && b < 0xA0 ? Windows1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
 }
 
-// Latin-1 where every character fits and the reader cannot take the bytes for UTF-8 or a
-// byte-order mark, so ASCII and Latin-1 files keep their bytes; UTF-8 otherwise. A
-// password that itself starts with U+FEFF gets a mark before it, since the reader drops one.
+// Nothing when a character has no byte in Windows-1252.
+std::optional<QByteArray> ToWindows1252(const QString& text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            bytes[i] = char(c);
+            continue;
+        }
+        const auto* end = std::end(Windows1252High);
+        const auto* at = std::find(std::begin(Windows1252High), end, c);
+        if (at == end) return std::nullopt;
+        bytes[i] = char(0x80 + (at - std::begin(Windows1252High)));
+    }
+    return bytes;
+}
+
+// The password line. Only it can hold anything beyond ASCII (lines 2 to 5 are numbers), so
+// it alone decides the file's encoding: UTF-8 when its bytes are valid UTF-8 with at least
+// one beyond ASCII, Windows-1252 otherwise. Windows-1252 text that happens to be valid
+// UTF-8 (such as "\xC3\xA9") is thus read as UTF-8; real passwords almost never are, and
+// the writer never leaves one that would be (see EncodePassword).
+QString DecodePassword(const QByteArray& line) {
+    if (IsAscii(line)) return QString::fromLatin1(line);
+    if (auto text = FromUtf8(line)) return *text;
+    return FromWindows1252(line);
+}
+
+// Windows-1252 where every character fits and the reader cannot take the bytes for UTF-8
+// or a byte-order mark, so ASCII and Windows-1252 files keep their bytes; UTF-8 otherwise.
+// A password that itself starts with U+FEFF gets a mark before it, since the reader drops
+// one.
 QByteArray EncodePassword(const QString& password) {
-    bool latin1 = true;
-    for (QChar c : password)
-        if (c.unicode() > 0xFF) latin1 = false;
-    if (latin1) {
-        const QByteArray bytes = password.toLatin1();
-        if (!bytes.startsWith(ByteOrderMark) && (IsAscii(bytes) || !FromUtf8(bytes))) return bytes;
+    if (const auto bytes = ToWindows1252(password)) {
+        if (!bytes->startsWith(ByteOrderMark) && (IsAscii(*bytes) || !FromUtf8(*bytes)))
+            return *bytes;
     }
     const QByteArray bytes = password.toUtf8();
     return bytes.startsWith(ByteOrderMark) ? ByteOrderMark + bytes : bytes;
 }
 
-// Writes over the file itself, for a program folder that takes no new file while the
-// settings file is writable. The old bytes are overwritten before the rest is cut off, so
-// the room the file already has is used first.
-bool WriteInPlace(const QString& path, const QByteArray& bytes) {
-    const int fd = OpenRegularFile(path, O_WRONLY);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (qsizetype done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+// An in-place write keeps the old bytes in memory to put them back; a settings file holds
+// a few hundred, so a far bigger one is not written over.
+constexpr qsizetype MaxRestoreBytes = 1024 * 1024;
+
+// Writes `size` bytes at the start of the file; `done` counts those that reached it.
+bool WriteFromStart(int fd, const char* data, qsizetype size, qsizetype& done) {
+    done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size_t(size - done), off_t(done));
         if (n > 0)
             done += n;
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            ok = false;
+        else if (!(n < 0 && errno == EINTR))
+            return false;
     }
-    ok = ok && ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
+    return true;
+}
+
+// The whole file, when it is no bigger than `limit` and can be read.
+std::optional<QByteArray> ReadWhole(int fd, qsizetype limit) {
+    QByteArray bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) return bytes;
+        if (bytes.size() + n > limit) return std::nullopt;
+        bytes.append(buffer, n);
+    }
+}
+
+// The permission bits a written settings file gets: the old ones, readable and writable
+// by the owner, so that no write leaves a file its owner cannot read back.
+mode_t OwnerCanReadAndWrite(mode_t mode) {
+    return (mode & 0777) | S_IRUSR | S_IWUSR;
+}
+
+// Writes over the file itself, for a program folder that takes no new file while the
+// settings file is writable. Should any step fail, the bytes it may have changed are
+// put back: under a limit on file sizes those are only bytes that were written before.
+WriteResult WriteInPlace(const QString& path, const QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return WriteResult::OldKept;
+    const mode_t mode = OwnerCanReadAndWrite(st.st_mode);
+    if ((st.st_mode & 0777) != mode && ::chmod(name.constData(), mode) != 0)
+        return WriteResult::OldKept;
+    const int fd = OpenRegularFile(path, O_RDWR);
+    if (fd < 0) return WriteResult::OldKept;
+    const std::optional<QByteArray> old = ReadWhole(fd, MaxRestoreBytes);
+    if (!old) {
+        ::close(fd);
+        return WriteResult::OldKept;
+    }
+    qsizetype done = 0;
+    bool ok = WriteFromStart(fd, bytes.constData(), bytes.size(), done);
+    qsizetype touched = done;
+    if (ok) {
+        touched = std::max(touched, old->size()); // cutting the file off changes the rest
+        ok = ::ftruncate(fd, bytes.size()) == 0 && ::fsync(fd) == 0;
+    }
+    WriteResult result = WriteResult::Written;
+    if (!ok) {
+        qsizetype restored = 0;
+        const bool back = WriteFromStart(fd, old->constData(), std::min(old->size(), touched),
+                                         restored) &&
+                          ::ftruncate(fd, old->size()) == 0 && ::fsync(fd) == 0;
+        result = back ? WriteResult::OldKept : WriteResult::Damaged;
+    }
+    ::close(fd);
+    return result;
 }
 
 bool IsBlank(char c) {
@@ -308,24 +394,30 @@ QByteArray FormatSettings(const OptionsSettings& s) {
     return out;
 }
 
-bool WriteSettings(const QString& path, const QByteArray& bytes) {
-    // Clear the read-only mark; the new file takes over the old one's permissions.
-    if (SettingsFileFound(path)) {
-        QFile existing(path);
-        const QFileDevice::Permissions p = existing.permissions();
-        if (!(p & QFileDevice::WriteOwner) && !existing.setPermissions(p | QFileDevice::WriteOwner))
-            return false;
-    }
+WriteResult WriteSettings(const QString& path, const QByteArray& bytes) {
+    // A rename cannot put a file over a folder; writing over it in place cannot either.
+    if (QFileInfo(path).isDir()) return WriteResult::FolderInTheWay;
+    struct stat old;
+    const bool oldIsFile = ::stat(QFile::encodeName(path).constData(), &old) == 0 &&
+                           S_ISREG(old.st_mode);
     vb::SaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        if (file.write(bytes) == bytes.size() && file.commit()) return true;
+        struct stat fresh;
+        const bool modeSet = ::fstat(file.handle(), &fresh) == 0 &&
+                             ::fchmod(file.handle(), OwnerCanReadAndWrite(oldIsFile ? old.st_mode
+                                                                                    : fresh.st_mode)) == 0;
+        if (modeSet && file.write(bytes) == bytes.size() && file.commit()) return WriteResult::Written;
         file.cancelWriting();
     }
     // The folder takes no new file (or refuses the rename): the file itself may still be
     // writable. Any other failure keeps the old file whole.
     if (vb::ClassifyWriteError(file.SystemError()) != vb::WriteError::FolderNotWritable)
-        return false;
+        return WriteResult::OldKept;
     return WriteInPlace(path, bytes);
+}
+
+bool SamePassword(const QString& a, const QString& b) {
+    return a.normalized(QString::NormalizationForm_C) == b.normalized(QString::NormalizationForm_C);
 }
 
 bool IsPasswordText(const QString& text) {

@@ -1,6 +1,6 @@
 #pragma once
 // "Settings.txt": five lines of text in the program folder (password, allow quitting,
-// sounds, auto-hide, bubble speed), in Latin-1, or in UTF-8 when the password needs it.
+// sounds, auto-hide, bubble speed), in Windows-1252, or in UTF-8 when the password needs it.
 // Two readers with different rules live side by side here: the options window's strict
 // one and the colouring window's lenient start-up one. The options window is the only
 // writer.
@@ -55,17 +55,30 @@ struct StartupSettings {
 bool ReadStartupSettings(const QString& path, StartupSettings& into);
 
 // The file's exact bytes: line 1 the password, lines 2 to 4 " 0 ", " 1 " or " 2 ", line 5
-// "2", "4" or "10", each ended by CR LF. The password is in Latin-1 when every character
-// fits and the bytes cannot be taken for UTF-8, else in UTF-8; the readers take line 1 as
-// UTF-8 when it is valid UTF-8 beyond ASCII (after a byte-order mark, which they skip),
-// else as Latin-1. So every password reads back as typed, and ASCII and Latin-1 files
-// keep their bytes.
+// "2", "4" or "10", each ended by CR LF. The password is in Windows-1252 when every
+// character fits and the bytes cannot be taken for UTF-8, else in UTF-8; the readers take
+// line 1 as UTF-8 when it is valid UTF-8 beyond ASCII (after a byte-order mark, which they
+// skip), else as Windows-1252. So every password reads back as typed, and ASCII and
+// Windows-1252 files keep their bytes.
 QByteArray FormatSettings(const OptionsSettings& settings);
 
+enum class WriteResult {
+    Written,        // the file holds the new bytes
+    OldKept,        // the file is as it was (left alone, or its old bytes put back)
+    FolderInTheWay, // a folder of that name stands where the file should be
+    Damaged,        // a write over the file failed and its old bytes could not be put back
+};
+
 // Replaces the file with these bytes through a temporary file in the same folder, so a
-// failure leaves the old file whole. An existing file is made writable first. Where the
-// folder takes no new file, an existing regular file is written over in place.
-bool WriteSettings(const QString& path, const QByteArray& bytes);
+// failure leaves the old file whole. Where the folder takes no new file, an existing
+// regular file is written over in place, and put back as it was should that fail. The
+// file written keeps the old one's permission bits, and its owner may always read and
+// write it.
+WriteResult WriteSettings(const QString& path, const QByteArray& bytes);
+
+// Whether two passwords are the same text however their characters were composed ("é" as
+// one code point or as "e" and an accent).
+bool SamePassword(const QString& a, const QString& b);
 
 // Whether the password box can hold this text: anything one line of the file can store,
 // so no line breaks and no half of a surrogate pair.

@@ -3,6 +3,7 @@
 #include "Control.h"
 #include "FrmMain.h"
 #include "Screen.h"
+#include "Settings.h"
 #include "Sound.h"
 #include "StdPicture.h"
 #include "VbMath.h"
@@ -116,14 +117,14 @@ void frmMessage::Check1_click() {
 void frmMessage::cOut1_click() {
     if (PasswordVisible) {
         const QString& password = Forms::FrmMain().Parental_Password;
-        if (Height() != PasswordHeight && Text1->text() != password) {
+        if (Height() != PasswordHeight && !Settings::SamePassword(Text1->text(), password)) {
             // The first wrong try only opens the password row.
             Resize(PasswordHeight);
             Text1->setFocus();
             Check1->setPressed(true);
             return;
         }
-        if (Text1->text() != password) {
+        if (!Settings::SamePassword(Text1->text(), password)) {
             Label2->setCaption(QStringLiteral(
                 "The password you entered is incorrect. Please enter the password again or press "
                 "never mind to close this window."));

@@ -1,6 +1,7 @@
 #include "frmParental.h"
 
 #include "AppPath.h"
+#include "FrmMain.h"
 #include "EndProgram.h"
 #include "Screen.h"
 #include "Settings.h"
@@ -15,6 +16,7 @@
 
 #include <QFileInfo>
 #include <QValidator>
+#include <optional>
 
 using namespace vb;
 
@@ -41,6 +43,34 @@ public:
         return Settings::IsPasswordText(input) ? Acceptable : Invalid;
     }
 };
+
+// Why Okay could not save, then which password opens now: what the settings file holds
+// after the attempt decides, measured against the password it held before.
+QString SaveFailedMessage(Settings::WriteResult result, const std::optional<QString>& before,
+                          const QString& typed) {
+    QString text = QStringLiteral("There was an error while trying to save the settings.\r\n\r\n");
+    text += result == Settings::WriteResult::FolderInTheWay
+                ? QStringLiteral("A folder named 'Settings.txt' stands where the settings file "
+                                 "should be, in the folder of The Tintavale. Move or rename that "
+                                 "folder, then click Okay again.")
+                : QStringLiteral("Make sure the disk is not write protected and there is enough "
+                                 "space.");
+    text += QStringLiteral("\r\n\r\n");
+    if (result == Settings::WriteResult::Damaged)
+        text += QStringLiteral("The settings file could not be put back as it was. ");
+    Settings::StartupSettings now;
+    if (!Settings::ReadStartupSettings(Settings::SettingsPath(), now))
+        return text + QStringLiteral("No password can be read from the settings file, so The "
+                                     "Tintavale will ask for the settings again when it next "
+                                     "starts.");
+    if (before && Settings::SamePassword(now.Parental_Password, *before))
+        return text + QStringLiteral("The old password still opens the locked functions.");
+    if (Settings::SamePassword(now.Parental_Password, typed))
+        return text + QStringLiteral("The new password opens the locked functions.");
+    return text + QStringLiteral("Neither the old nor the new password opens the locked functions "
+                                 "once The Tintavale starts again: delete the file 'Settings.txt' "
+                                 "in its folder, and it will then ask for the settings.");
+}
 
 } // namespace
 
@@ -168,10 +198,15 @@ void frmParental::Lab_Click(int16_t Index) {
         s.AutoHide = Check2->Value();
         for (int16_t i = 2; i >= 0; --i)
             if (Option1[i]->isChecked()) s.SpeedIndex = i;
-        if (!Settings::WriteSettings(Settings::SettingsPath(), Settings::FormatSettings(s))) {
-            ParentMessage(QStringLiteral(
-                "There was an error while trying to save the settings.\r\n\r\nMake sure the disk "
-                "is not write protected and there is enough space."));
+        const QString path = Settings::SettingsPath();
+        Settings::StartupSettings before;
+        const bool hadPassword = Settings::ReadStartupSettings(path, before);
+        const Settings::WriteResult result =
+            Settings::WriteSettings(path, Settings::FormatSettings(s));
+        if (result != Settings::WriteResult::Written) {
+            ParentMessage(SaveFailedMessage(
+                result, hadPassword ? std::optional(before.Parental_Password) : std::nullopt,
+                s.Password));
             return;
         }
         if (AutoHideWasOn == 0 && Check2->Value() == 1)
@@ -187,6 +222,13 @@ void frmParental::Lab_Click(int16_t Index) {
             return;
         }
         // A settings file that cannot be read and was not replaced: the program cannot go on.
+        // Once the colouring has begun, it ends as the quit does, saving the picture first.
+        FrmMain& main = Forms::FrmMain();
+        if (main.IsLoaded() && main.Loaded) {
+            Unload();
+            main.SaveAndQuit();
+            return;
+        }
         Forms::frmSplash().Unload();
         Forms::frmOpen().Unload();
         Forms::frmMessage().Unload();

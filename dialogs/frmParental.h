@@ -40,7 +40,7 @@ protected:
 
 private:
     // Set when the last load could not read a settings file that exists: Cancel then
-    // ends the program.
+    // ends the program, once the colouring has begun the quit's way (the picture saved).
     bool SettingsUnreadable = false;
     // Auto-hide as the last good read found it.
     int16_t AutoHideWasOn = 0;

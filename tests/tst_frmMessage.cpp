@@ -40,9 +40,10 @@ frmMessage& Prepare(bool passwordVisible, const QString& details = "For the pare
 }
 
 // Shows the window and runs the script of steps inside its modal wait. Steps:
-// "type X" (keys into the password box), "paste N" (the first N characters of the parents'
-// password through the clipboard), "clear", "ok", "enter", "details", "cancel";
-// checks "h=N" (height in twips), "label2=ext|incorrect", "pressed=0|1".
+// "type X" (keys into the password box), "insert X" (text an input method commits),
+// "paste N" (the first N characters of the parents' password through the clipboard),
+// "clear", "ok", "enter", "details", "cancel"; checks "h=N" (height in twips),
+// "label2=ext|incorrect", "pressed=0|1".
 void Run(const QString& script) {
     auto& m = Forms::frmMessage();
     const bool returned =
@@ -54,6 +55,8 @@ void Run(const QString& script) {
                                     }
                                     if (step.startsWith("type "))
                                         QTest::keyClicks(m.Text1, step.mid(5));
+                                    else if (step.startsWith("insert ")) // as an input method
+                                        m.Text1->insert(step.mid(7));
                                     else if (step.startsWith("paste ")) {
                                         QGuiApplication::clipboard()->setText(
                                             Forms::FrmMain().Parental_Password.left(
@@ -142,6 +145,12 @@ private slots:
         QTest::newRow("password beyond 32,767 characters, pasted and typed")
             << true << QString("long pass-word ").repeated(3000) + "!"
             << "paste 45000;type !;ok"
+            << "Ok";
+        QTest::newRow("é typed as e and an accent, stored as one")
+            << true << QString::fromUtf8("caf\xc3\xa9") << QString::fromUtf8("insert cafe\xcc\x81;ok")
+            << "Ok";
+        QTest::newRow("é typed as one, stored as e and an accent")
+            << true << QString::fromUtf8("cafe\xcc\x81") << QString::fromUtf8("insert caf\xc3\xa9;ok")
             << "Ok";
         QTest::newRow("Enter in the box is OK") << true << "secret"
                                                 << "type secret;enter"

@@ -30,6 +30,12 @@ const QString BadFile = QStringLiteral(
 const QString SaveFailed = QStringLiteral(
     "There was an error while trying to save the settings.\r\n\r\nMake sure the disk is not write "
     "protected and there is enough space.");
+const QString OldOpens = SaveFailed + "\r\n\r\nThe old password still opens the locked functions.";
+const QString FolderInTheWay = QStringLiteral(
+    "There was an error while trying to save the settings.\r\n\r\nA folder named 'Settings.txt' "
+    "stands where the settings file should be, in the folder of The Tintavale. Move or rename "
+    "that folder, then click Okay again.\r\n\r\nNo password can be read from the settings file, "
+    "so The Tintavale will ask for the settings again when it next starts.");
 const QString EmptyPassword = QStringLiteral("You must enter a password in order to continue.");
 const QString AutoHide = QStringLiteral(
     "You have chosen to auto-hide the parental buttons (small buttons on the top-left corner of "
@@ -315,6 +321,9 @@ private slots:
         QTest::newRow("empty password refused")
             << QByteArray() << "" << QStringList{"hide"} << QStringList{EmptyPassword}
             << QByteArray("<none>");
+        QTest::newRow("folder named Settings.txt")
+            << QByteArray("<folder>") << "pw" << QStringList{} << QStringList{FolderInTheWay}
+            << QByteArray("<none>");
         QTest::newRow("bad file replaced")
             << QByteArray("pw\r\n1\r\n") << "" << QStringList{} << QStringList{BadFile}
             << QByteArray("pw\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n");
@@ -328,11 +337,16 @@ private slots:
         testing::ProgramFolder folder;
         testing::EndRecorder ends;
         const QString path = folder.file("Settings.txt");
-        if (!start.isEmpty()) WriteFile(path, start);
+        const bool folderInTheWay = start == "<folder>";
+        if (folderInTheWay)
+            QVERIFY(QDir(folder.path()).mkdir("Settings.txt"));
+        else if (!start.isEmpty())
+            WriteFile(path, start);
         const bool refused = messages.contains(EmptyPassword);
+        const bool staysOpen = refused || folderInTheWay;
 
         Script script;
-        if (start.isEmpty()) script.continueFirstRun();
+        if (start.isEmpty() || folderInTheWay) script.continueFirstRun();
         if (messages.contains(BadFile)) script.answerMessage();
         bool focusInPassword = false;
         QString password;
@@ -351,7 +365,7 @@ private slots:
         });
         for (const QString& m : messages)
             if (m != BadFile) script.answerMessage();
-        if (refused) {
+        if (staysOpen) {
             script.onOptions([&] {
                 auto& p = Forms::frmParental();
                 focusInPassword = p.Me()->focusWidget() == p.Text1;
@@ -361,18 +375,18 @@ private slots:
         QVERIFY(script.run());
         QVERIFY(script.done());
         QStringList expectLog = messages;
-        if (start.isEmpty()) expectLog.prepend("first run");
+        if (start.isEmpty() || folderInTheWay) expectLog.prepend("first run");
         QCOMPARE(script.log, expectLog);
         QCOMPARE(ReadFile(path), written);
-        QCOMPARE(Forms::frmParental().OKclicked, !refused);
-        QCOMPARE(focusInPassword, refused);
+        QCOMPARE(Forms::frmParental().OKclicked, !staysOpen);
+        if (refused) QVERIFY(focusInPassword);
         QCOMPARE(ends.count(), 0);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
-                 QFile::exists(path) ? QStringList{"Settings.txt"} : QStringList{});
+                 QFileInfo(path).isFile() ? QStringList{"Settings.txt"} : QStringList{});
         // The start-up takes the password as it was typed.
         Settings::StartupSettings read;
-        QCOMPARE(Settings::ReadStartupSettings(path, read), !refused);
-        if (!refused) QCOMPARE(read.Parental_Password, password);
+        QCOMPARE(Settings::ReadStartupSettings(path, read), !staysOpen);
+        if (!staysOpen) QCOMPARE(read.Parental_Password, password);
     }
 
     // Where the program folder cannot take the temporary file, a settings file the parents
@@ -388,6 +402,9 @@ private slots:
         QTest::newRow("closed folder") << false << 65534 << 0644 << true << true;
         QTest::newRow("closed folder, read-only file") << false << 65534 << 0444 << true << true;
         QTest::newRow("closed folder, another's file") << false << 0 << 0644 << false << false;
+        // A file its owner cannot read is written readable, never write-only.
+        QTest::newRow("open folder, unreadable file") << true << 65534 << 0000 << true << false;
+        QTest::newRow("closed folder, unreadable file") << false << 65534 << 0000 << true << true;
     }
     void saveWhereFolderIsClosed() {
         QFETCH(bool, folderOpen);
@@ -412,6 +429,8 @@ private slots:
 
         Script script;
         bool stillOpen = false;
+        const bool unreadable = !(mode & 0400);
+        if (unreadable) script.answerMessage();
         script.onOptions([&] {
             Forms::frmParental().Text1->clear();
             Type(Forms::frmParental().Text1, "new");
@@ -430,28 +449,52 @@ private slots:
         }
         QVERIFY(chmod(qPrintable(folder.path()), 0700) == 0);
         QVERIFY(script.done());
-        QCOMPARE(script.log, saved ? QStringList{} : QStringList{SaveFailed});
+        QCOMPARE(script.log, (unreadable ? QStringList{BadFile} : QStringList{}) +
+                                 (saved ? QStringList{} : QStringList{OldOpens}));
         QCOMPARE(stillOpen, !saved);
         QCOMPARE(Forms::frmParental().OKclicked, saved);
         QCOMPARE(ReadFile(path), saved ? QByteArray("new\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n") : old);
         struct stat after;
         QVERIFY(stat(qPrintable(path), &after) == 0);
         if (saved) QCOMPARE(after.st_ino == before.st_ino, inPlace);
+        QCOMPARE(int(after.st_mode & 0777), saved ? mode | 0600 : mode);
         QCOMPARE(
             QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"Settings.txt"});
     }
 
-    // Under a limit on the size of files the new settings do not fit: the parents are told
-    // as for any failed save, the old file stays whole and no temporary file is left.
+    // Under a limit on the size of files the new settings do not fit, whether they were to
+    // replace the old file or, in a folder that takes no new file, be written over it: the
+    // old file stays whole, no temporary file is left, and the parents hear which password
+    // opens.
+    void sizeLimitKeepsOldFile_data() {
+        QTest::addColumn<bool>("folderOpen");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("open folder, the old file's size") << true << 42;
+        QTest::newRow("closed folder, 8 bytes") << false << 8;
+        QTest::newRow("closed folder, 16 bytes") << false << 16;
+        QTest::newRow("closed folder, 40 bytes") << false << 40;
+    }
     void sizeLimitKeepsOldFile() {
+        QFETCH(bool, folderOpen);
+        QFETCH(int, limit);
         testing::ProgramFolder folder;
         const QString path = folder.file("Settings.txt");
-        const QByteArray old = "pw\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        const QByteArray old = "oldpassword-abcdefghij\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
+        QCOMPARE(old.size(), 42);
         WriteFile(path, old);
-        const QString told =
-            testing::RunUnderSizeLimit(rlim_t(old.size()), {"--save-settings", folder.path()});
-        QCOMPARE(told, SaveFailed);
+        QStringList arguments{"--save-settings", folder.path()};
+        if (!folderOpen) {
+            if (geteuid() == 0) {
+                QVERIFY(chown(qPrintable(folder.path()), 65534, 65534) == 0);
+                QVERIFY(chown(qPrintable(path), 65534, 65534) == 0);
+                arguments << "--as-ordinary-user";
+            }
+            QVERIFY(chmod(qPrintable(folder.path()), 0555) == 0);
+        }
+        const QString told = testing::RunUnderSizeLimit(rlim_t(limit), arguments);
+        QVERIFY(chmod(qPrintable(folder.path()), 0700) == 0);
+        QCOMPARE(told, OldOpens);
         QCOMPARE(ReadFile(path), old);
         QCOMPARE(
             QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -505,9 +548,12 @@ int SaveSettingsChild(int argc, char** argv) {
     vb::LetWritesFailAtSizeLimit();
     QApplication app(argc, argv);
     vb::SetAppPath(QString::fromLocal8Bit(argv[2]));
+    std::optional<AsOrdinaryUser> user;
+    if (argc > 3 && qstrcmp(argv[3], "--as-ordinary-user") == 0) user.emplace();
     Script script;
     script.onOptions([] {
-        Type(Forms::frmParental().Text1, "a password longer than the old one");
+        Forms::frmParental().Text1->clear();
+        Type(Forms::frmParental().Text1, "NEWPASSWORD-0123456789!");
         testing::click(Forms::frmParental().Lab[0], QPoint(2, 2));
     });
     script.answerMessage();
@@ -518,7 +564,7 @@ int SaveSettingsChild(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], "--save-settings") == 0) return SaveSettingsChild(argc, argv);
+    if (argc >= 3 && qstrcmp(argv[1], "--save-settings") == 0) return SaveSettingsChild(argc, argv);
     QApplication app(argc, argv);
     TestFrmParental test;
     return QTest::qExec(&test, argc, argv);

@@ -6,11 +6,13 @@
 #include "Settings.h"
 #include "TestSupport.h"
 #include "frmFirstTime.h"
+#include "frmMessage.h"
 #include "frmParentMessage.h"
 #include "frmParental.h"
 #include "pButton.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QTimer>
 #include <QtTest>
 #include <sys/stat.h>
@@ -45,7 +47,11 @@ public:
 
 private:
     void answer() {
-        if (Forms::frmParentMessage().Visible()) {
+        if (Forms::frmMessage().Visible()) {
+            seen << QStringLiteral("password");
+            Forms::frmMessage().Text1->setText(Forms::FrmMain().Parental_Password);
+            Forms::frmMessage().cOut1_click();
+        } else if (Forms::frmParentMessage().Visible()) {
             seen << QStringLiteral("message");
             if (cancelWarning)
                 Forms::frmParentMessage().lCancel_Click();
@@ -179,6 +185,37 @@ private slots:
         QVERIFY(parent.seen.contains("options"));
         QVERIFY(ends.count() >= 1);
         QVERIFY(!Forms::FrmMain().Loaded);
+    }
+
+    // Settings that cannot be read when the parents open the options window during a run
+    // (edited or emptied, or holding values only the start-up takes): Cancel ends the
+    // program, and the child's colouring is saved first, as the quit saves it.
+    void optionsCancelledDuringARunSavesTheColouring_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("emptied") << QByteArray();
+        QTest::newRow("bubble speed 3") << QByteArray("pw\r\n 1 \r\n 0 \r\n 0 \r\n3\r\n");
+        QTest::newRow("allow-quit 7") << QByteArray("pw\r\n 7 \r\n 0 \r\n 0 \r\n4\r\n");
+    }
+    void optionsCancelledDuringARunSavesTheColouring() {
+        QFETCH(QByteArray, file);
+        Started started("pw\r\n 1 \r\n 0 \r\n 0 \r\n4\r\n");
+        FrmMain& m = started.m;
+        const QString page = started.folder.file("books/sample/page.bmp");
+        m.P->setPicture(StdPicture(QImage(page).convertToFormat(QImage::Format_RGB32)));
+        m.tP->setPicture(m.P->Picture());
+        m.PicturePath = page;
+        m.SavedCanvas.reset();
+        QPainter(&m.P->hDC()->image()).fillRect(20, 10, 30, 20, Qt::red);
+        writeSettings(started.folder.file("Settings.txt"), file);
+        Parent parent; // cancels the options window
+        m.pFunc_Click(4);
+        QCOMPARE(parent.seen, QStringList({"password", "message", "options"}));
+        QVERIFY(started.ends.count() >= 1);
+        QVERIFY(!m.IsLoaded());
+        const QImage saved(started.folder.file("colored pictures/sample/page.jpg"));
+        QVERIFY(!saved.isNull());
+        QVERIFY(qRed(saved.pixel(35, 20)) > 200 && qGreen(saved.pixel(35, 20)) < 60);
+        m.PicturePath.clear();
     }
 
     void screenRules_data() {

@@ -217,10 +217,85 @@ silent=$(peaks "$started" "$ended")
 [ "$(loudest <<<"$silent")" -lt $quiet ] || fail "sound with sound effects off: [$silent]"
 echo "sound off: silent over $(((ended - started) / second)) s"
 
+# A child hammers OK on Clear's question: 6 clicks 300 ms apart at one spot. OK plays its
+# sound to the end before the window closes, so the later clicks land on the canvas once
+# it has gone; none may paint, on the screen or in the saved copy. The picture: 1000 x 600
+# white with one outline, so it lies under the message window.
+hammer_session() {
+  local message X Y WIDTH HEIGHT SCREEN tries gaps= burst= spot_x spot_y
+  printf 'secret\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
+  rm -rf "$work/books" "$work/colored pictures" && mkdir -p "$work/books/doors"
+  /usr/bin/convert -size 1000x600 xc:white +antialias -fill none -stroke black -strokewidth 2 \
+    -draw "rectangle 150,100 250,280" -type TrueColor "BMP3:$work/books/doors/door.bmp" ||
+    fail "cannot draw the picture"
+  /usr/bin/convert "$work/books/doors/door.bmp" "$work/art.png"
+  e2e_launch
+  e2e_open_first_picture || fail "could not open the picture"
+  for tries in 1 2 3; do
+    xdotool mousemove 131 60 click 1 # Clear
+    message=$(e2e_wait_window Message) || fail "Clear asked nothing"
+    eval "$(xdotool getwindowgeometry --shell "$message")"
+    spot_x=$((X + 316 - 12)) spot_y=$((Y + 132 - 135))
+    wait_silence
+    e2e_click_in "$message" 316 132 || fail "the message window is not on top"
+    # The first click above was the first of the burst; the five more follow it on a clock.
+    gaps=$(hammer 5 300) && { burst=1; break; }
+    echo "the machine was too slow for a burst (click gaps$gaps ms), again"
+    e2e_wait_gone Message || fail "the message window stayed"
+  done
+  [ -n "$burst" ] || fail "no burst in $tries tries: the machine is too slow"
+  e2e_wait_gone Message || fail "the message window stayed"
+  echo "hammered OK of Clear's question (click gaps$gaps ms)"
+  # A deliberate click after the burst paints; once its dab shows, every click before it
+  # has been handled.
+  xdotool mousemove $((12 + 900)) $((135 + 450)) click 1
+  e2e_wait_pixel $((12 + 900)) $((135 + 450)) dark || fail "a deliberate click painted nothing"
+  e2e_shot "$work/screen.png"
+  /usr/bin/convert "$work/screen.png" -crop 1000x600+12+135 +repage "$work/canvas.png"
+  n=$(differ_at "$work/canvas.png" "$spot_x" "$spot_y" 0)
+  [ "$n" = 0 ] || fail "the clicks on OK painted $n pixels on the screen"
+  quit_timed || fail "the program did not end through quitting"
+  wait "$app_pid" || fail "the program ended with status $?"
+  app_pid=
+  copy="$work/colored pictures/doors/door.jpg"
+  [ -f "$copy" ] || fail "no coloured copy saved"
+  [ "$(differ_at "$copy" 900 450 20)" != 0 ] || fail "the saved copy lacks the deliberate dab"
+  n=$(differ_at "$copy" "$spot_x" "$spot_y" 20)
+  [ "$n" = 0 ] || fail "the saved copy holds $n pixels where OK was hammered"
+}
+
+# Clicks $1 times more where the pointer is, $2 ms apart from the click just made; prints
+# the gaps between the clicks as they were made, and fails when one came too late to be
+# part of a burst. The shell's own clock starts no process.
+hammer() {
+  local start=${EPOCHREALTIME/./} i at last=0 gaps= late=0
+  for i in $(seq 1 "$1"); do
+    while [ $(((${EPOCHREALTIME/./} - start) / 1000)) -lt $((i * $2)) ]; do sleep 0.005; done
+    at=$(((${EPOCHREALTIME/./} - start) / 1000))
+    xdotool click 1
+    gaps="$gaps $((at - last))"
+    [ $((at - last)) -lt $(($2 + 60)) ] || late=1
+    last=$at
+  done
+  echo "$gaps"
+  [ "$late" = 0 ]
+}
+
+# Pixels of the 41 x 41 square around canvas point x, y where the picture file $1 differs
+# from the line art, with a fuzz in percent ($4) for a JPEG.
+differ_at() {
+  local crop="41x41+$(($2 - 20))+$(($3 - 20))"
+  /usr/bin/convert "$1" -crop "$crop" +repage "$work/square-a.png" &&
+    /usr/bin/convert "$work/art.png" -crop "$crop" +repage "$work/square-b.png" &&
+    { /usr/bin/compare -fuzz "$4%" -metric AE "$work/square-a.png" "$work/square-b.png" null: 2>&1 || :; }
+}
+
+hammer_session
+
 # No server at all: nothing answers where the program looks for one.
 pulse_stop
 export PULSE_SERVER=unix:$work/.no-server/native
 session 1
 echo "no audio server: the program wrote: $(cat "$work/stdout.log")"
 echo "no audio server: the session ran and ended"
-echo "sound: 4 passed, 0 failed"
+echo "sound: 5 passed, 0 failed"

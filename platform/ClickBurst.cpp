@@ -75,6 +75,9 @@ private:
     // read only after it, while a sound held the window open.
     void closed(QWidget* window) {
         if (!clockKnown_) return;
+        const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
+        // With the window manager's frame: its close button takes a burst's first click.
+        closedArea_ = window->frameGeometry().adjusted(-distance, -distance, distance, distance);
         closedAt_ = clock_.elapsed() - lag_;
         closed_ = true;
         claimed_ = true;
@@ -87,8 +90,9 @@ private:
         const double distance = hints->mouseDoubleClickDistance();
         const QPointF moved = press.globalPosition() - place_;
         const qint64 at = qint64(press.timestamp());
-        const bool afterClose =
-            closed_ && at < closedAt_ + interval && at + LongestHoldMs >= closedAt_;
+        const bool afterClose = closed_ && at < closedAt_ + interval &&
+                                at + LongestHoldMs >= closedAt_ &&
+                                closedArea_.contains(press.globalPosition().toPoint());
         continues_ = afterClose || (seen_ && press.button() == button_ && at >= time_ &&
                                     at - time_ < interval && std::abs(moved.x()) <= distance &&
                                     std::abs(moved.y()) <= distance);
@@ -115,9 +119,10 @@ private:
     bool continues_ = false;
     bool claimed_ = false;
     QPointer<QObject> owner_;
-    // The last window closed, at the window system's time.
+    // The last window closed: when, at the window system's time, and where it lay.
     bool closed_ = false;
     qint64 closedAt_ = 0;
+    QRect closedArea_;
     // Our clock, and how far the window system's lags behind it.
     QElapsedTimer clock_;
     bool clockKnown_ = false;

@@ -269,6 +269,8 @@ void TestCanvas::secondPressNeedsTheFirst_data() {
     QTest::newRow("quadruple click from a window, paintbrush, then far") << 1 << 1 << "click" << 4
                                                                           << "distance";
     QTest::newRow("Escape closes a window, then a double click") << 0 << 1 << "key" << 3 << "pause";
+    QTest::newRow("Escape closes a window, then a quick click beside it") << 0 << 1 << "key" << 1
+                                                                         << "distance";
     QTest::newRow("a close request, then a click, right") << 1 << 2 << "close request" << 2
                                                           << "pause";
     QTest::newRow("a close request, then a triple click, then far")
@@ -359,7 +361,7 @@ void TestCanvas::secondPressNeedsTheFirst() {
     if (broken == "pause")
         systemClick(top, at, b, last + interval + 50);
     else
-        systemClick(top, at + QPoint(25, 0), b, last + step + 50);
+        systemClick(top, at + QPoint(30, 0), b, last + step + 50); // beyond the window too
     QVERIFY(rig.canvas() != burst);
     QCOMPARE(rig.form.UndoIndex, std::min(undoBurst + 1, 2));
     QCOMPARE(ends.count(), counted + 1);

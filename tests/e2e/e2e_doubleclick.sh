@@ -4,7 +4,10 @@
 # double click on a thumbnail of the chooser, on the chooser's "nevermind", on the OK of
 # Clear's question, then a triple click on a thumbnail (which opens the picture again,
 # from its coloured copy) and on "nevermind". A deliberate click after each paints, and
-# the saved coloured copy holds no dab where the later clicks landed. (b) A quick second press on the canvas itself is a stroke of its own: a
+# the saved coloured copy holds no dab where the later clicks landed. (c) Under a window
+# manager, the same for a double click on the close button in the title bar of the Save-as
+# dialog: its first click goes to the frame and never reaches the program.
+# (b) A quick second press on the canvas itself is a stroke of its own: a
 # click just left of a door's outline, then a second press inside the door, close enough
 # in place and time to arrive as a double click, and a drag. The drag colours the door,
 # and one undo takes away exactly that stroke, leaving the first click's dab.
@@ -13,7 +16,7 @@ here=$(dirname "$0")
 . "$here/lib.sh"
 program_dir=$1
 out=$(dirname "$program_dir")
-trap e2e_stop EXIT
+trap '[ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null; e2e_stop' EXIT
 fail() { echo "FAIL: $*" >&2; e2e_shot "$out/e2e-doubleclick-failed.png"; exit 1; }
 
 e2e_start "$program_dir" || exit 1
@@ -239,4 +242,59 @@ for spot in "$tx $ty the thumbnail" "$nx $ny nevermind"; do
   n=$(differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)
   [ "$n" = 0 ] || fail "the saved copy holds $n pixels of a dab where $what was triple-clicked"
 done
-echo "doubleclick: 6 passed, 0 failed"
+
+# (c) The program again, on the clean picture, under openbox.
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+e2e_poll eval 'wmctrl -m >/dev/null 2>&1' || fail "no window manager"
+rm -rf "$work/colored pictures"
+fuzz=0
+e2e_launch
+main=$(e2e_wait_window "The Tintavale") || fail "no colouring window"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+[ "$X,$Y" = 0,0 ] || fail "the colouring window lies at $X, $Y"
+startup_chooser || fail "no chooser"
+e2e_click_in "$win" 60 60 || fail "the chooser is not on top"
+e2e_wait_gone Open || fail "the chooser stayed"
+wait_canvas 150 190 clean || fail "the picture does not show"
+# The Save-as dialog, moved so that its close button (at the right of its title bar) lies
+# at a point of the canvas's white: sets x, y to that point as double_click_closing takes it.
+save_as() {
+  local X Y WIDTH HEIGHT SCREEN frame fx fy fw
+  xdotool mousemove 33 11 click 1
+  e2e_enter_password secret || return 1
+  title="Save current picture as..."
+  win=$(e2e_wait_window "$title") || return 1
+  frame=$(e2e_frame "$win")
+  fw=$(xwininfo -id "$frame" | sed -n 's/^ *Width: //p')
+  # Down from its place near the toolbar, to about 300 (the window manager adds its frame).
+  wmctrl -i -r "$win" -e "0,$((700 - fw)),300,-1,-1"
+  frame_at() { read -r fx fy < <(xwininfo -id "$frame" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | paste -sd ' '); }
+  e2e_poll eval 'frame_at && [ "$fy" -gt 250 ]' || { echo "the dialog did not move" >&2; return 1; }
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  # The close button is 11 pixels left of the frame's right edge, 10 below its top.
+  x=$((fx + fw - 11 - X)) y=$((fy + 10 - Y))
+}
+for tries in 1 2 3 4; do
+  save_as || fail "no Save-as dialog"
+  spot=$(spot_in "$x" "$y") || fail "the close button is not over the canvas"
+  read -r sx sy <<<"$spot"
+  double_click_closing "$x" "$y"
+  result=$?
+  [ "$result" = 0 ] && break
+  [ "$result" = 1 ] && fail "could not double-click the close button"
+  if [ "$result" = 3 ]; then
+    xdotool mousemove 225 50 click 1 # undo
+    wait_canvas "$sx" "$sy" clean || fail "undo left a late click's dab"
+  fi
+  e2e_wait_gone "$title" || fail "the Save-as dialog stayed"
+done
+[ "$result" = 0 ] || fail "no double click in $tries tries: the machine is too slow"
+nothing_painted 900 150 "the Save-as dialog's close button" "$sx" "$sy"
+e2e_quit || fail "the program did not quit"
+/usr/bin/convert "$copy" "$work/copy.png" || fail "no coloured copy saved"
+[ "$(differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
+  fail "the saved copy lacks the deliberate dab"
+n=$(differ_at "$work/copy.png" "$work/art.png" "$sx" "$sy" 20)
+[ "$n" = 0 ] || fail "the saved copy holds $n pixels where the close button was double-clicked"
+echo "doubleclick: 7 passed, 0 failed"

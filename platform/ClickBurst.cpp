@@ -24,8 +24,8 @@ constexpr qint64 ClockTrustMs = 5000;
 
 // Looks at presses as the window system hands them to a window: once per click, before
 // any control sees it, and also the press that the toolkit turns into a double click and
-// never delivers to a control as a press. Watches windows closing too: the click that
-// closed one, and the clicks after it, are made before the close reaches the screen.
+// never delivers to a control as a press. Watches the program's windows closing too: the
+// clicks aimed at a window go on landing where it lay after it has gone.
 class BurstWatch : public QObject {
 public:
     explicit BurstWatch(QObject* parent) : QObject(parent) { clock_.start(); }
@@ -70,18 +70,15 @@ private:
         }
     }
 
-    // A window closing ends no burst: the burst that closed it goes on over whatever lay
-    // below, and no control there owns it. So does a press made before the close that is
-    // read only after it, while a sound held the window open.
-    void closed(QWidget* window) {
+    // The burst that closed a window goes on where it lay, and no control there owns it;
+    // it may have begun where the program never saw it (the window manager's frame), and
+    // its presses made while a sound held the window open are read only after the close.
+    void closed(const QWidget* window) {
         if (!clockKnown_) return;
         const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
         // With the window manager's frame: its close button takes a burst's first click.
         closedArea_ = window->frameGeometry().adjusted(-distance, -distance, distance, distance);
         closedAt_ = clock_.elapsed() - lag_;
-        closed_ = true;
-        claimed_ = true;
-        owner_ = window;
     }
 
     void record(const QMouseEvent& press) {
@@ -90,14 +87,13 @@ private:
         const double distance = hints->mouseDoubleClickDistance();
         const QPointF moved = press.globalPosition() - place_;
         const qint64 at = qint64(press.timestamp());
-        const bool afterClose = closed_ && at < closedAt_ + interval &&
-                                at + LongestHoldMs >= closedAt_ &&
-                                closedArea_.contains(press.globalPosition().toPoint());
+        const bool afterClose = closedArea_.contains(press.globalPosition().toPoint()) &&
+                                at < closedAt_ + interval && at + LongestHoldMs >= closedAt_;
         continues_ = afterClose || (seen_ && press.button() == button_ && at >= time_ &&
                                     at - time_ < interval && std::abs(moved.x()) <= distance &&
                                     std::abs(moved.y()) <= distance);
-        if (!continues_) {
-            claimed_ = false;
+        if (!continues_ || afterClose) {
+            claimed_ = afterClose;
             owner_ = nullptr;
         }
         seen_ = true;
@@ -119,10 +115,10 @@ private:
     bool continues_ = false;
     bool claimed_ = false;
     QPointer<QObject> owner_;
-    // The last window closed: when, at the window system's time, and where it lay.
-    bool closed_ = false;
-    qint64 closedAt_ = 0;
+    // The last window closed: where it lay (empty before any), and when, at the window
+    // system's time.
     QRect closedArea_;
+    qint64 closedAt_ = 0;
     // Our clock, and how far the window system's lags behind it.
     QElapsedTimer clock_;
     bool clockKnown_ = false;

@@ -36,15 +36,6 @@ left=$(((1024 - 1000) / 2)); top=$((103 + (665 - 600) / 2))
 canvas() { e2e_shot "$work/screen.png" && /usr/bin/convert "$work/screen.png" -crop "1000x600+$left+$top" +repage "$1"; }
 # Intensity 0..255 of a canvas pixel.
 grey() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.intensity)]" info:; }
-# Pixels of the 41 x 41 square around canvas point x, y that differ between two pictures
-# of the canvas (with a fuzz in percent for a JPEG); not a number when they cannot be
-# compared.
-differ_at() {
-  local crop="41x41+$(($3 - 20))+$(($4 - 20))"
-  /usr/bin/convert "$1" -crop "$crop" +repage "$work/square-a.png" &&
-    /usr/bin/convert "$2" -crop "$crop" +repage "$work/square-b.png" &&
-    { /usr/bin/compare -fuzz "${5:-0}%" -metric AE "$work/square-a.png" "$work/square-b.png" null: 2>&1 || :; }
-}
 # Once the picture is opened again from its coloured copy the canvas shows the JPEG's
 # noise: comparisons with the clean picture then allow this fuzz in percent.
 fuzz=0
@@ -52,7 +43,7 @@ fuzz=0
 # there: wait_canvas X Y clean|changed.
 wait_canvas() {
   local x=$1 y=$2 want=$3
-  e2e_poll eval 'canvas "$work/now.png" && n=$(differ_at "$work/now.png" "$work/art.png" "$x" "$y" "$fuzz") &&
+  e2e_poll eval 'canvas "$work/now.png" && n=$(e2e_differ_at "$work/now.png" "$work/art.png" "$x" "$y" "$fuzz") &&
     if [ "$want" = clean ]; then [ "$n" = 0 ]; else [ "$n" != 0 ]; fi' ||
     { echo "the canvas at $x, $y did not turn $want" >&2; return 1; }
 }
@@ -163,7 +154,7 @@ nothing_painted() {
   fi || fail "the picture does not show after the clicks on $3"
   deliberate_click "$1" "$2" || fail "a click after the clicks on $3 painted nothing"
   canvas "$work/now.png" || fail "no screenshot"
-  n=$(differ_at "$work/now.png" "$work/art.png" "$4" "$5")
+  n=$(e2e_differ_at "$work/now.png" "$work/art.png" "$4" "$5")
   [ "$n" = 0 ] || fail "the clicks on $3 painted $n pixels"
 }
 
@@ -228,18 +219,18 @@ nx=$sx ny=$sy
 e2e_quit || fail "the program did not quit"
 [ -f "$copy" ] || fail "no coloured copy saved"
 /usr/bin/convert "$copy" "$work/copy.png"
-[ "$(differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
+[ "$(e2e_differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
   fail "the saved copy lacks the deliberate dab"
-n=$(differ_at "$work/copy.png" "$work/art.png" "$ox" "$oy" 20)
+n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$ox" "$oy" 20)
 [ "$n" = 0 ] || fail "the saved copy holds $n pixels of a dab where Clear's OK was double-clicked"
 for spot in "800 450 a deliberate click" "800 300 a deliberate click"; do
   read -r x y what <<<"$spot"
-  [ "$(differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)" != 0 ] ||
+  [ "$(e2e_differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)" != 0 ] ||
     fail "the saved copy lacks the dab of $what at $x, $y"
 done
 for spot in "$tx $ty the thumbnail" "$nx $ny nevermind"; do
   read -r x y what <<<"$spot"
-  n=$(differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)
+  n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)
   [ "$n" = 0 ] || fail "the saved copy holds $n pixels of a dab where $what was triple-clicked"
 done
 
@@ -293,8 +284,8 @@ done
 nothing_painted 900 150 "the Save-as dialog's close button" "$sx" "$sy"
 e2e_quit || fail "the program did not quit"
 /usr/bin/convert "$copy" "$work/copy.png" || fail "no coloured copy saved"
-[ "$(differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
+[ "$(e2e_differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
   fail "the saved copy lacks the deliberate dab"
-n=$(differ_at "$work/copy.png" "$work/art.png" "$sx" "$sy" 20)
+n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$sx" "$sy" 20)
 [ "$n" = 0 ] || fail "the saved copy holds $n pixels where the close button was double-clicked"
 echo "doubleclick: 7 passed, 0 failed"

@@ -3,14 +3,17 @@
 // double-click interval and about the same place on the screen. Children hammer buttons,
 // and a burst goes on after its first click closed a window: its later clicks land on
 // whatever lay under that window. They are meant for the button, so only the control that
-// received a burst's first press may take its later presses.
+// received a burst's first press may take its later presses. A window closing (by a click,
+// a key, the window manager, or once a sound that held it open has ended) starts such a
+// burst where it lay: no control takes a press there within the interval of the close,
+// nor the presses that follow it.
 
 #include <QMouseEvent>
 
 namespace vb {
 
-// Watches every press the window system delivers, in every window of the program.
-// Installed once, by the first picture area made.
+// Watches every press the window system delivers, in every window of the program, and
+// every window of the program closing. Installed once, by the first picture area made.
 void WatchClickBursts();
 
 // Whether the press (or double click) `press`, delivered to `control`, is a press for it:

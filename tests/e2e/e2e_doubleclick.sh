@@ -4,7 +4,10 @@
 # double click on a thumbnail of the chooser, on the chooser's "nevermind", on the OK of
 # Clear's question, then a triple click on a thumbnail (which opens the picture again,
 # from its coloured copy) and on "nevermind". A deliberate click after each paints, and
-# the saved coloured copy holds no dab where the later clicks landed. (b) A quick second press on the canvas itself is a stroke of its own: a
+# the saved coloured copy holds no dab where the later clicks landed. (c) Under a window
+# manager, the same for a double click on the close button in the title bar of the Save-as
+# dialog: its first click goes to the frame and never reaches the program.
+# (b) A quick second press on the canvas itself is a stroke of its own: a
 # click just left of a door's outline, then a second press inside the door, close enough
 # in place and time to arrive as a double click, and a drag. The drag colours the door,
 # and one undo takes away exactly that stroke, leaving the first click's dab.
@@ -13,7 +16,7 @@ here=$(dirname "$0")
 . "$here/lib.sh"
 program_dir=$1
 out=$(dirname "$program_dir")
-trap e2e_stop EXIT
+trap '[ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null; e2e_stop' EXIT
 fail() { echo "FAIL: $*" >&2; e2e_shot "$out/e2e-doubleclick-failed.png"; exit 1; }
 
 e2e_start "$program_dir" || exit 1
@@ -33,15 +36,6 @@ left=$(((1024 - 1000) / 2)); top=$((103 + (665 - 600) / 2))
 canvas() { e2e_shot "$work/screen.png" && /usr/bin/convert "$work/screen.png" -crop "1000x600+$left+$top" +repage "$1"; }
 # Intensity 0..255 of a canvas pixel.
 grey() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.intensity)]" info:; }
-# Pixels of the 41 x 41 square around canvas point x, y that differ between two pictures
-# of the canvas (with a fuzz in percent for a JPEG); not a number when they cannot be
-# compared.
-differ_at() {
-  local crop="41x41+$(($3 - 20))+$(($4 - 20))"
-  /usr/bin/convert "$1" -crop "$crop" +repage "$work/square-a.png" &&
-    /usr/bin/convert "$2" -crop "$crop" +repage "$work/square-b.png" &&
-    { /usr/bin/compare -fuzz "${5:-0}%" -metric AE "$work/square-a.png" "$work/square-b.png" null: 2>&1 || :; }
-}
 # Once the picture is opened again from its coloured copy the canvas shows the JPEG's
 # noise: comparisons with the clean picture then allow this fuzz in percent.
 fuzz=0
@@ -49,7 +43,7 @@ fuzz=0
 # there: wait_canvas X Y clean|changed.
 wait_canvas() {
   local x=$1 y=$2 want=$3
-  e2e_poll eval 'canvas "$work/now.png" && n=$(differ_at "$work/now.png" "$work/art.png" "$x" "$y" "$fuzz") &&
+  e2e_poll eval 'canvas "$work/now.png" && n=$(e2e_differ_at "$work/now.png" "$work/art.png" "$x" "$y" "$fuzz") &&
     if [ "$want" = clean ]; then [ "$n" = 0 ]; else [ "$n" != 0 ]; fi' ||
     { echo "the canvas at $x, $y did not turn $want" >&2; return 1; }
 }
@@ -160,7 +154,7 @@ nothing_painted() {
   fi || fail "the picture does not show after the clicks on $3"
   deliberate_click "$1" "$2" || fail "a click after the clicks on $3 painted nothing"
   canvas "$work/now.png" || fail "no screenshot"
-  n=$(differ_at "$work/now.png" "$work/art.png" "$4" "$5")
+  n=$(e2e_differ_at "$work/now.png" "$work/art.png" "$4" "$5")
   [ "$n" = 0 ] || fail "the clicks on $3 painted $n pixels"
 }
 
@@ -225,18 +219,73 @@ nx=$sx ny=$sy
 e2e_quit || fail "the program did not quit"
 [ -f "$copy" ] || fail "no coloured copy saved"
 /usr/bin/convert "$copy" "$work/copy.png"
-[ "$(differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
+[ "$(e2e_differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
   fail "the saved copy lacks the deliberate dab"
-n=$(differ_at "$work/copy.png" "$work/art.png" "$ox" "$oy" 20)
+n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$ox" "$oy" 20)
 [ "$n" = 0 ] || fail "the saved copy holds $n pixels of a dab where Clear's OK was double-clicked"
 for spot in "800 450 a deliberate click" "800 300 a deliberate click"; do
   read -r x y what <<<"$spot"
-  [ "$(differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)" != 0 ] ||
+  [ "$(e2e_differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)" != 0 ] ||
     fail "the saved copy lacks the dab of $what at $x, $y"
 done
 for spot in "$tx $ty the thumbnail" "$nx $ny nevermind"; do
   read -r x y what <<<"$spot"
-  n=$(differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)
+  n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$x" "$y" 20)
   [ "$n" = 0 ] || fail "the saved copy holds $n pixels of a dab where $what was triple-clicked"
 done
-echo "doubleclick: 6 passed, 0 failed"
+
+# (c) The program again, on the clean picture, under openbox.
+openbox --sm-disable >/dev/null 2>&1 &
+wm_pid=$!
+e2e_poll eval 'wmctrl -m >/dev/null 2>&1' || fail "no window manager"
+rm -rf "$work/colored pictures"
+fuzz=0
+e2e_launch
+main=$(e2e_wait_window "The Tintavale") || fail "no colouring window"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+[ "$X,$Y" = 0,0 ] || fail "the colouring window lies at $X, $Y"
+startup_chooser || fail "no chooser"
+e2e_click_in "$win" 60 60 || fail "the chooser is not on top"
+e2e_wait_gone Open || fail "the chooser stayed"
+wait_canvas 150 190 clean || fail "the picture does not show"
+# The Save-as dialog, moved so that its close button (at the right of its title bar) lies
+# at a point of the canvas's white: sets x, y to that point as double_click_closing takes it.
+save_as() {
+  local X Y WIDTH HEIGHT SCREEN frame fx fy fw
+  xdotool mousemove 33 11 click 1
+  e2e_enter_password secret || return 1
+  title="Save current picture as..."
+  win=$(e2e_wait_window "$title") || return 1
+  frame=$(e2e_frame "$win")
+  fw=$(xwininfo -id "$frame" | sed -n 's/^ *Width: //p')
+  # Down from its place near the toolbar, to about 300 (the window manager adds its frame).
+  wmctrl -i -r "$win" -e "0,$((700 - fw)),300,-1,-1"
+  frame_at() { read -r fx fy < <(xwininfo -id "$frame" | sed -n 's/^ *Absolute upper-left [XY]: *//p' | paste -sd ' '); }
+  e2e_poll eval 'frame_at && [ "$fy" -gt 250 ]' || { echo "the dialog did not move" >&2; return 1; }
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  # The close button is 11 pixels left of the frame's right edge, 10 below its top.
+  x=$((fx + fw - 11 - X)) y=$((fy + 10 - Y))
+}
+for tries in 1 2 3 4; do
+  save_as || fail "no Save-as dialog"
+  spot=$(spot_in "$x" "$y") || fail "the close button is not over the canvas"
+  read -r sx sy <<<"$spot"
+  double_click_closing "$x" "$y"
+  result=$?
+  [ "$result" = 0 ] && break
+  [ "$result" = 1 ] && fail "could not double-click the close button"
+  if [ "$result" = 3 ]; then
+    xdotool mousemove 225 50 click 1 # undo
+    wait_canvas "$sx" "$sy" clean || fail "undo left a late click's dab"
+  fi
+  e2e_wait_gone "$title" || fail "the Save-as dialog stayed"
+done
+[ "$result" = 0 ] || fail "no double click in $tries tries: the machine is too slow"
+nothing_painted 900 150 "the Save-as dialog's close button" "$sx" "$sy"
+e2e_quit || fail "the program did not quit"
+/usr/bin/convert "$copy" "$work/copy.png" || fail "no coloured copy saved"
+[ "$(e2e_differ_at "$work/copy.png" "$work/art.png" 900 150 20)" != 0 ] ||
+  fail "the saved copy lacks the deliberate dab"
+n=$(e2e_differ_at "$work/copy.png" "$work/art.png" "$sx" "$sy" 20)
+[ "$n" = 0 ] || fail "the saved copy holds $n pixels where the close button was double-clicked"
+echo "doubleclick: 7 passed, 0 failed"

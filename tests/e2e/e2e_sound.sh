@@ -2,8 +2,9 @@
 # The sound effects reach a real audio server: a private PulseAudio with a null sink whose
 # monitor is recorded. With sound on, opening a picture and popping a bubble are each
 # heard within a second, and the message window's OK lets the program go on as soon as its
-# sound has ended (within 150 ms); with sound off the same session is silent; and with no
-# server at all the program still runs and ends normally.
+# sound has ended (within 150 ms); with sound off the same session is silent; OK hammered on
+# Clear's question paints nothing where the clicks land after the window has gone; and
+# with no server at all the program still runs and ends normally.
 set -u
 here=$(dirname "$0")
 . "$here/lib.sh"
@@ -217,10 +218,79 @@ silent=$(peaks "$started" "$ended")
 [ "$(loudest <<<"$silent")" -lt $quiet ] || fail "sound with sound effects off: [$silent]"
 echo "sound off: silent over $(((ended - started) / second)) s"
 
+# A child hammers OK on Clear's question: 6 clicks 300 ms apart at one spot. OK plays its
+# sound to the end before the window closes, so the later clicks land on the canvas once
+# it has gone; none may paint, on the screen or in the saved copy. The picture: 1000 x 600
+# white with one outline, so it lies under the message window.
+hammer_session() {
+  local message frame X Y WIDTH HEIGHT SCREEN tries gaps= burst= spot_x spot_y
+  printf 'secret\r\n 1 \r\n 1 \r\n 0 \r\n4\r\n' >"$work/Settings.txt"
+  rm -rf "$work/books" "$work/colored pictures" && mkdir -p "$work/books/doors"
+  /usr/bin/convert -size 1000x600 xc:white +antialias -fill none -stroke black -strokewidth 2 \
+    -draw "rectangle 150,100 250,280" -type TrueColor "BMP3:$work/books/doors/door.bmp" ||
+    fail "cannot draw the picture"
+  /usr/bin/convert "$work/books/doors/door.bmp" "$work/art.png"
+  e2e_launch
+  e2e_open_first_picture || fail "could not open the picture"
+  for tries in 1 2 3; do
+    xdotool mousemove 131 60 click 1 # Clear
+    message=$(e2e_wait_window Message) || fail "Clear asked nothing"
+    eval "$(xdotool getwindowgeometry --shell "$message")"
+    spot_x=$((X + 316 - 12)) spot_y=$((Y + 132 - 135))
+    wait_silence
+    frame=$(e2e_frame "$message")
+    xdotool mousemove $((X + 316)) $((Y + 132))
+    e2e_poll eval '[ "$(xdotool getmouselocation --shell | sed -n "s/^WINDOW=//p")" = "$frame" ]' ||
+      fail "the message window is not on top"
+    gaps=$(hammer 6 300) && { burst=1; break; }
+    echo "the machine was too slow for a burst (click gaps$gaps ms), again"
+    e2e_wait_gone Message || fail "the message window stayed"
+  done
+  [ -n "$burst" ] || fail "no burst in $tries tries: the machine is too slow"
+  e2e_wait_gone Message || fail "the message window stayed"
+  echo "hammered OK of Clear's question (click gaps$gaps ms)"
+  # A deliberate click after the burst paints; once its dab shows, every click before it
+  # has been handled.
+  xdotool mousemove $((12 + 900)) $((135 + 450)) click 1
+  e2e_wait_pixel $((12 + 900)) $((135 + 450)) dark || fail "a deliberate click painted nothing"
+  e2e_shot "$work/screen.png"
+  /usr/bin/convert "$work/screen.png" -crop 1000x600+12+135 +repage "$work/canvas.png"
+  n=$(e2e_differ_at "$work/canvas.png" "$work/art.png" "$spot_x" "$spot_y")
+  [ "$n" = 0 ] || fail "the clicks on OK painted $n pixels on the screen"
+  quit_timed || fail "the program did not end through quitting"
+  wait "$app_pid" || fail "the program ended with status $?"
+  app_pid=
+  copy="$work/colored pictures/doors/door.jpg"
+  [ -f "$copy" ] || fail "no coloured copy saved"
+  [ "$(e2e_differ_at "$copy" "$work/art.png" 900 450 20)" != 0 ] ||
+    fail "the saved copy lacks the deliberate dab"
+  n=$(e2e_differ_at "$copy" "$work/art.png" "$spot_x" "$spot_y" 20)
+  [ "$n" = 0 ] || fail "the saved copy holds $n pixels where OK was hammered"
+}
+
+# Clicks $1 times where the pointer is, $2 ms apart; prints the gaps between the clicks as
+# they were made, and fails when one came too late to be part of a burst. The shell's own
+# clock starts no process.
+hammer() {
+  local start=${EPOCHREALTIME/./} i at last=0 gaps= late=0
+  for i in $(seq 0 $(($1 - 1))); do
+    while [ $(((${EPOCHREALTIME/./} - start) / 1000)) -lt $((i * $2)) ]; do sleep 0.005; done
+    at=$(((${EPOCHREALTIME/./} - start) / 1000))
+    xdotool click 1
+    [ "$i" = 0 ] || gaps="$gaps $((at - last))"
+    [ $((at - last)) -lt $(($2 + 60)) ] || late=1
+    last=$at
+  done
+  echo "$gaps"
+  [ "$late" = 0 ]
+}
+
+hammer_session
+
 # No server at all: nothing answers where the program looks for one.
 pulse_stop
 export PULSE_SERVER=unix:$work/.no-server/native
 session 1
 echo "no audio server: the program wrote: $(cat "$work/stdout.log")"
 echo "no audio server: the session ran and ended"
-echo "sound: 4 passed, 0 failed"
+echo "sound: 5 passed, 0 failed"

@@ -167,6 +167,16 @@ e2e_white_pixels() {
   /usr/bin/convert "$@" -format "%[fx:int(mean*w*h+0.5)]" info:
 }
 
+# Pixels of the 41 x 41 square around canvas point x, y that differ between two pictures
+# of the canvas (with a fuzz in percent for a JPEG); not a number when they cannot be
+# compared.
+e2e_differ_at() {
+  local crop="41x41+$(($3 - 20))+$(($4 - 20))"
+  /usr/bin/convert "$1" -crop "$crop" +repage "$work/square-a.png" &&
+    /usr/bin/convert "$2" -crop "$crop" +repage "$work/square-b.png" &&
+    { /usr/bin/compare -fuzz "${5:-0}%" -metric AE "$work/square-a.png" "$work/square-b.png" null: 2>&1 || :; }
+}
+
 # Pixels at screen position x, y that do not show the line art in file $3 as the canvas
 # shows it: every dark pixel of the art must be dark on the screen, and of its light ones
 # (which colouring may cover) no more than half dark, so that neither an unpainted canvas

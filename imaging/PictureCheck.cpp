@@ -2,6 +2,7 @@
 
 #include "BmpLayout.h"
 #include "GifDecoder.h"
+#include "JpegMarkers.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -71,8 +72,10 @@ bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
 
 } // namespace
 
-bool IsWholeJpeg(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return false;
+bool IsWholeJpeg(const QByteArray& file) {
+    // Refused before any scan is decoded: thousands of them take minutes.
+    if (file.isEmpty() || vb::HasTooManyScans(file)) return false;
+    const QByteArray bytes = vb::WithCutEndMarkerMended(file);
     jpeg_decompress_struct cinfo{};
     JpegErrors errors;
     cinfo.err = jpeg_std_error(&errors.mgr);

@@ -96,7 +96,7 @@ bool IsWholeJpeg(const QByteArray& file) {
 }
 
 bool IsWholeBmp(const QByteArray& bytes) {
-    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256), bytes.size());
+    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256));
     return layout && vb::BmpPixelsComplete(bytes, *layout);
 }
 
@@ -121,7 +121,7 @@ GifFirstImage ReadGifFirstImage(QIODevice& gif) {
         const QRect& place = frame->Place;
         first.Canvas = QSize(std::max(frame->Screen.width(), place.x() + place.width()),
                              std::max(frame->Screen.height(), place.y() + place.height()));
-        first.SecondImage = frame->SecondImage;
+        first.SecondImage = frame->SeeThroughOrRestored;
     }
     return first;
 }

@@ -12,9 +12,9 @@ class QIODevice;
 bool IsWholePicture(const QByteArray& bytes);
 
 // No more scans than any encoder writes (see MaxJpegScans), each decoded with no libjpeg
-// warning of missing or corrupt data (bytes skipped between
-// segments lose nothing), up to its end marker; a file of one Huffman-coded scan whose
-// every block is in its data may lack the end marker.
+// warning of missing or corrupt data (bytes skipped between segments lose nothing), up to
+// its end marker; a file of one Huffman-coded scan whose every block is in its data may
+// lack the end marker, or keep only its first byte.
 bool IsWholeJpeg(const QByteArray& bytes);
 // Its first image's compressed data holds every one of its pixels (the only image shown:
 // whatever follows it does not matter).

@@ -43,12 +43,12 @@ private:
 };
 
 struct GifFirstFrame {
-    QSize Screen;                // the logical screen, as the header gives it
-    QRect Place;                 // the first image on that screen
+    QSize Screen;            // the logical screen, as the header gives it
+    QRect Place;             // the first image on that screen
     bool Interlaced = false;
-    bool SeeThroughOrRestored = false; // its control block: a see-through colour, or
-                                       // "restore to previous" after showing
-    int64_t Pixels = 0;          // that its data holds, at most the image's area (when counted)
+    // Its control block gives a see-through colour, or "restore to previous" after showing.
+    bool SeeThroughOrRestored = false;
+    int64_t Pixels = 0;      // that its data holds, at most the image's area (when counted)
     int64_t Area() const { return int64_t(Place.width()) * Place.height(); }
 };
 

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray file = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                                     qsizetype(size));
     const QByteArray head = file.left(256);
-    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(head, file.size());
+    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(head);
     const std::optional<QSize> sides = vb::ReadBmpSides(head);
     if (layout && (!sides || *sides != QSize(layout->Width, layout->Height))) std::abort();
     const bool whole = IsWholeBmp(file);

@@ -17,19 +17,17 @@
 
 namespace {
 
-// Decodes LZW codes into their strings by walking each code's prefix chain, and counts
-// what comes out, up to `limit`.
+// A plain LZW decoder, written apart from the counter: it makes every string into its
+// pixels, and widens its codes as decoders commonly do, once the next free code no longer
+// fits. The format asks for a code size of 2 to 11; anything else yields nothing.
 int64_t PlainCount(int minimumCodeSize, const uint8_t* data, size_t size, int64_t limit) {
-    if (minimumCodeSize < 1 || minimumCodeSize > 11 || limit <= 0) return 0;
-    const int clear = 1 << minimumCodeSize;
+    if (minimumCodeSize < 2 || minimumCodeSize > 11 || limit <= 0) return 0;
+    const int clear = 1 << minimumCodeSize, end = clear + 1;
     std::vector<int> prefix(4096, -1);
+    std::vector<uint8_t> suffix(4096);
+    for (int c = 0; c < clear; ++c) suffix[size_t(c)] = uint8_t(c);
+    std::vector<uint8_t> pixels, string;
     int width = minimumCodeSize + 1, available = clear + 2, old = -1;
-    int64_t out = 0;
-    auto length = [&](int code) {
-        int n = 1;
-        for (; code >= clear; code = prefix[code]) ++n;
-        return n;
-    };
     for (size_t at = 0; at + size_t(width) <= size * 8;) {
         int code = 0;
         for (int b = 0; b < width; ++b, ++at) code |= ((data[at / 8] >> (at % 8)) & 1) << b;
@@ -37,17 +35,23 @@ int64_t PlainCount(int minimumCodeSize, const uint8_t* data, size_t size, int64_
             width = minimumCodeSize + 1, available = clear + 2, old = -1;
             continue;
         }
-        if (code == clear + 1 || code > available || (old < 0 && code >= clear)) break;
-        const int n = code == available ? length(old) + 1 : length(code);
+        if (code == end || (old < 0 ? code >= clear : code > available)) break;
+        // The code one past the table: the old string and its own first pixel.
+        const bool pastTable = code == available;
+        string.clear();
+        for (int c = pastTable ? old : code; c >= 0; c = prefix[size_t(c)])
+            string.push_back(suffix[size_t(c)]);
+        std::reverse(string.begin(), string.end());
+        if (pastTable) string.push_back(string.front());
         if (old >= 0 && available < 4096) {
-            prefix[available++] = old;
-            if (available == (1 << width) && width < 12) ++width;
+            prefix[size_t(available)] = old, suffix[size_t(available)] = string.front();
+            if (++available >= 1 << width && width < 12) ++width;
         }
         old = code;
-        out += n;
-        if (out >= limit) return limit;
+        pixels.insert(pixels.end(), string.begin(), string.end());
+        if (int64_t(pixels.size()) >= limit) return limit;
     }
-    return out;
+    return int64_t(pixels.size());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "BmpLayout.h"
 #include "GifDecoder.h"
+#include "JpegMarkers.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -71,8 +72,10 @@ bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
 
 } // namespace
 
-bool IsWholeJpeg(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return false;
+bool IsWholeJpeg(const QByteArray& file) {
+    // Refused before any scan is decoded: thousands of them take minutes.
+    if (file.isEmpty() || vb::HasTooManyScans(file)) return false;
+    const QByteArray bytes = vb::WithCutEndMarkerMended(file);
     jpeg_decompress_struct cinfo{};
     JpegErrors errors;
     cinfo.err = jpeg_std_error(&errors.mgr);
@@ -93,7 +96,7 @@ bool IsWholeJpeg(const QByteArray& bytes) {
 }
 
 bool IsWholeBmp(const QByteArray& bytes) {
-    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256), bytes.size());
+    const std::optional<vb::BmpLayout> layout = vb::ReadBmpLayout(bytes.left(256));
     return layout && vb::BmpPixelsComplete(bytes, *layout);
 }
 
@@ -118,7 +121,7 @@ GifFirstImage ReadGifFirstImage(QIODevice& gif) {
         const QRect& place = frame->Place;
         first.Canvas = QSize(std::max(frame->Screen.width(), place.x() + place.width()),
                              std::max(frame->Screen.height(), place.y() + place.height()));
-        first.SecondImage = frame->SecondImage;
+        first.SecondImage = frame->SeeThroughOrRestored;
     }
     return first;
 }

@@ -11,15 +11,17 @@ class QIODevice;
 // BMP, GIF or JPEG, told by their first bytes; anything else is not whole.
 bool IsWholePicture(const QByteArray& bytes);
 
-// Each decoded with no libjpeg warning of missing or corrupt data (bytes skipped between
-// segments lose nothing), up to its end marker; a file of one Huffman-coded scan whose
-// every block is in its data may lack the end marker.
+// No more scans than any encoder writes (see MaxJpegScans), each decoded with no libjpeg
+// warning of missing or corrupt data (bytes skipped between segments lose nothing), up to
+// its end marker; a file of one Huffman-coded scan whose every block is in its data may
+// lack the end marker, or keep only its first byte.
 bool IsWholeJpeg(const QByteArray& bytes);
 // Its first image's compressed data holds every one of its pixels (the only image shown:
 // whatever follows it does not matter).
 bool IsWholeGif(const QByteArray& bytes);
 // Every row's pixels, where the header says they start (the last row's padding may be
-// missing); RLE data up to its end-of-bitmap marker.
+// missing; a start past the file's end holds none); RLE data up to its end: its
+// end-of-bitmap marker, or an end of line on the last row.
 bool IsWholeBmp(const QByteArray& bytes);
 
 // What a picture's header tells before it is decoded: its format (as QImageReader names

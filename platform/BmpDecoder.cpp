@@ -132,7 +132,7 @@ private:
 } // namespace
 
 QImage DecodeBmp(const QByteArray& file) {
-    const std::optional<BmpLayout> layout = ReadBmpLayout(file.left(256), file.size());
+    const std::optional<BmpLayout> layout = ReadBmpLayout(file.left(256));
     // The reader's own limit on the number of pixels, then its limit on memory: a few bytes
     // can claim any size.
     if (!layout || int64_t(layout->Width) * layout->Height > MaxDecodedPixels)

@@ -81,7 +81,7 @@ bool BmpLayout::QtMayMisread(int64_t fileSize) const {
            BitCount == 16 || Compression == BitFields;
 }
 
-std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize) {
+std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head) {
     const std::optional<Fields> f = ReadFields(head);
     if (!f || f->Height == INT32_MIN || f->Planes != 1) return std::nullopt;
     BmpLayout l;
@@ -122,7 +122,8 @@ std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize)
     // file header says. A header that gives the count gives the palette's size, so the
     // pixels cannot start inside it. Where the size is only implied, files often hold fewer
     // colours with their pixels right after them: there the pixels are where the file header
-    // says whenever that is past the headers.
+    // says whenever that is past the headers. A start past the file's end is a file cut
+    // before its pixels, not a header to mend.
     bool declared = false;
     if (l.BitCount <= 8) {
         if (f->Colours > 256) return std::nullopt;
@@ -132,7 +133,7 @@ std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize)
     const int64_t afterPalette = l.PaletteStart() + int64_t(l.Colours) * l.PaletteEntry;
     l.QtPixelStart = std::max<int64_t>(f->OffBits, afterPalette);
     const int64_t earliest = declared ? afterPalette : l.PaletteStart();
-    l.PixelStart = f->OffBits >= earliest && f->OffBits <= fileSize ? f->OffBits : afterPalette;
+    l.PixelStart = f->OffBits >= earliest ? f->OffBits : afterPalette;
     if (!l.IsRle()) {
         l.RowBytes = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
         l.PixelBytes = l.RowBytes * l.Height;
@@ -150,12 +151,12 @@ std::optional<QSize> ReadBmpSides(const QByteArray& head) {
 bool NeedsOwnBmpDecoder(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256), file.size());
+    const std::optional<BmpLayout> layout = ReadBmpLayout(file.read(256));
     return layout && layout->QtMayMisread(file.size());
 }
 
 bool BmpPixelsComplete(const QByteArray& file, const BmpLayout& layout) {
-    if (layout.IsRle()) return WalkRle(file, layout) != RleEnd::FileEnds;
+    if (layout.IsRle()) return WalkRle(file, layout) == RleEnd::Stream;
     return !layout.IsShort(file.size());
 }
 
@@ -171,7 +172,7 @@ RleEnd WalkRle(const QByteArray& file, const BmpLayout& l,
     int64_t at = l.PixelStart, row = 0;
     int x = 0;
     while (row < l.Height) {
-        if (at + 2 > size) return RleEnd::FileEnds;
+        if (at + 2 > size) return RleEnd::File;
         const uint8_t count = bytes[at], code = bytes[at + 1];
         at += 2;
         if (count != 0) {
@@ -182,9 +183,9 @@ RleEnd WalkRle(const QByteArray& file, const BmpLayout& l,
             x = 0;
             ++row;
         } else if (code == 1) {
-            return RleEnd::Marker;
+            return RleEnd::Stream;
         } else if (code == 2) {
-            if (at + 2 > size) return RleEnd::FileEnds;
+            if (at + 2 > size) return RleEnd::File;
             x = std::min(x + bytes[at], l.Width - 1);
             row = std::min<int64_t>(row + bytes[at + 1], l.Height - 1);
             at += 2;
@@ -194,12 +195,12 @@ RleEnd WalkRle(const QByteArray& file, const BmpLayout& l,
             // A cut file still sets the pixels it holds.
             const int n = int(std::min<int64_t>({code, held * perByte, l.Width - x}));
             if (n > 0 && paint) paint({row, x, n, bytes + at, 0});
-            if (held < used) return RleEnd::FileEnds;
+            if (held < used) return RleEnd::File;
             x += std::min(int(code), l.Width - x);
             at += (used + 1) & ~int64_t(1);
         }
     }
-    return RleEnd::LastRow;
+    return RleEnd::Stream;
 }
 
 } // namespace vb

@@ -51,9 +51,9 @@ struct BmpLayout {
     bool QtMayMisread(int64_t fileSize) const;
 };
 
-// The layout from the start of a BMP file (the first 256 bytes are enough) of `fileSize`
-// bytes. Nothing when it is not a BMP header that the program can read.
-std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head, int64_t fileSize);
+// The layout from the start of a BMP file (the first 256 bytes are enough). Nothing when
+// it is not a BMP header that the program can read.
+std::optional<BmpLayout> ReadBmpLayout(const QByteArray& head);
 
 // The width and height a BMP header claims, however large (a height past the largest
 // QSize side counts as that side). Nothing when the header is not a BMP's or claims no
@@ -79,9 +79,9 @@ struct RleStretch {
     uint8_t Run = 0;
 };
 
-// How an RLE stream ends: at its end-of-bitmap marker, with an end of line on the last
-// row, or with the file before either (a cut file).
-enum class RleEnd { Marker, LastRow, FileEnds };
+// How an RLE stream ends: by itself (its end-of-bitmap marker, or an end of line on the
+// last row, after which nothing can be drawn), or with the file before that (a cut file).
+enum class RleEnd { Stream, File };
 
 // Walks the RLE8 or RLE4 stream of `file` to its end, handing each stretch of pixels to
 // `paint` when given. Runs and literal runs are cut at the end of their row and moves stop

@@ -11,7 +11,7 @@
 namespace vb {
 
 GifLzwCounter::GifLzwCounter(int minimumCodeSize, int64_t limit) : limit_(std::max<int64_t>(limit, 0)) {
-    if (minimumCodeSize < 1 || minimumCodeSize > 11) {
+    if (minimumCodeSize < 2 || minimumCodeSize > 11) {
         done_ = true;
         return;
     }
@@ -117,7 +117,7 @@ std::optional<GifFirstFrame> ReadGifFirstFrame(QIODevice& gif, bool count) {
                 if (!ReadExact(gif, block, uint8_t(length))) return std::nullopt;
                 // The image's control block: a see-through colour, or "restore to previous".
                 if (control && length == 4)
-                    frame.SecondImage = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
+                    frame.SeeThroughOrRestored = (block[0] & 1) || ((block[0] >> 2) & 7) == 3;
             }
             break;
         }

@@ -18,8 +18,9 @@ namespace vb {
 // codes say, and stops for good at the end code or at a code that cannot be decoded.
 class GifLzwCounter {
 public:
-    // `minimumCodeSize` as the file gives it; 1 to 11 (codes of 2 to 12 bits) can be
-    // decoded, anything else yields nothing.
+    // `minimumCodeSize` as the file gives it; 2 to 11 (codes of 3 to 12 bits) can be
+    // decoded, anything else yields nothing. The format asks for at least 2, and decoders
+    // part ways on when the codes of a smaller one widen.
     GifLzwCounter(int minimumCodeSize, int64_t limit);
     // The next bytes of the data; false once the count is final.
     bool Feed(const uint8_t* data, int64_t size);
@@ -42,11 +43,12 @@ private:
 };
 
 struct GifFirstFrame {
-    QSize Screen;                // the logical screen, as the header gives it
-    QRect Place;                 // the first image on that screen
+    QSize Screen;            // the logical screen, as the header gives it
+    QRect Place;             // the first image on that screen
     bool Interlaced = false;
-    bool SecondImage = false;    // a see-through colour or "restore to previous" before it
-    int64_t Pixels = 0;          // that its data holds, at most the image's area (when counted)
+    // Its control block gives a see-through colour, or "restore to previous" after showing.
+    bool SeeThroughOrRestored = false;
+    int64_t Pixels = 0;      // that its data holds, at most the image's area (when counted)
     int64_t Area() const { return int64_t(Place.width()) * Place.height(); }
 };
 

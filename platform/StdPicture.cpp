@@ -3,9 +3,11 @@
 #include "BmpDecoder.h"
 #include "BmpLayout.h"
 #include "GifDecoder.h"
+#include "JpegMarkers.h"
 #include "SaveFile.h"
 #include "VbError.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -35,6 +37,19 @@ void WhitenUnsetGifPixels(const QString& path, QImage& image) {
         WhitenUnsetPixels(image, *frame);
 }
 
+// Refused at once when it holds far more scans than any encoder writes; read as it would be
+// without the line end a pack keeps after it.
+QImage ReadJpeg(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QImage();
+    QByteArray bytes = file.readAll();
+    if (HasTooManyScans(bytes)) return QImage();
+    bytes = WithCutEndMarkerMended(bytes);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "jpeg").read();
+}
+
 } // namespace
 
 StdPicture LoadPicture(const QString& path) {
@@ -46,7 +61,10 @@ StdPicture LoadPicture(const QString& path) {
     static const QStringList accepted{"bmp", "gif", "jpeg", "jpg"};
     if (!accepted.contains(QString::fromLatin1(format))) Raise(ErrInvalidPicture);
     // Files the reader could show with made-up or shifted pixels are decoded here instead.
-    QImage image = format == "bmp" && NeedsOwnBmpDecoder(path) ? ReadOwnBmp(path) : reader.read();
+    const bool jpeg = format == "jpeg" || format == "jpg";
+    QImage image = format == "bmp" && NeedsOwnBmpDecoder(path) ? ReadOwnBmp(path)
+                   : jpeg                                      ? ReadJpeg(path)
+                                                               : reader.read();
     if (image.isNull()) Raise(ErrInvalidPicture);
     if (format == "gif") WhitenUnsetGifPixels(path, image);
     // A GIF's transparent pixels show the back colour of the area it is set on.

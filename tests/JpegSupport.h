@@ -8,14 +8,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
+#include <vector>
 
 namespace testing {
 
 enum class JpegLayout { Baseline, Restarts, Progressive, ScanPerComponent, Arithmetic };
 
 // A picture of `w` x `h` with detail in every block, in `layout`; its colour at half the
-// resolution of its brightness, or at the same.
-inline QByteArray JpegWritten(int w, int h, JpegLayout layout, bool subsampled = true) {
+// resolution of its brightness, or at the same. Progressive in `scans` scans (up to 379)
+// when given: the DC of every colour, then each coefficient of each colour alone, in two
+// passes of successive approximation.
+inline QByteArray JpegWritten(int w, int h, JpegLayout layout, bool subsampled = true,
+                              int scans = 0) {
     QImage image(w, h, QImage::Format_RGB888);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x ^ y) % 256));
@@ -49,6 +53,12 @@ inline QByteArray JpegWritten(int w, int h, JpegLayout layout, bool subsampled =
         c.arith_code = TRUE;
         break;
     }
+    std::vector<jpeg_scan_info> script{{3, {0, 1, 2}, 0, 0, 0, 0}};
+    for (int pass = 0; pass < 2; ++pass)
+        for (int colour = 0; colour < 3; ++colour)
+            for (int k = 1; k < 64; ++k) script.push_back({1, {colour}, k, k, pass, 1 - pass});
+    script.resize(size_t(scans));
+    if (scans > 0) c.scan_info = script.data(), c.num_scans = scans;
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = image.scanLine(int(c.next_scanline));

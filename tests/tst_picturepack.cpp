@@ -466,6 +466,14 @@ private slots:
         QByteArray onBigScreen = gif;
         onBigScreen.replace(6, 4, QByteArray("\x88\x13\x88\x13", 4));
         row("GIF image on a screen too large", onBigScreen, Outcome::TooLarge);
+        // Below the least code size the format allows, where decoders disagree on when codes
+        // widen: these 16 codes of 2 bits read as 4 x 4 pixels only to some.
+        const GifShape four{{4, 4}, {0, 0, 4, 4}};
+        testing::LzwWriter lzw(1);
+        for (int i = 0; i < 16; ++i) lzw.Put(uint32_t(i % 2));
+        row("GIF of code size 1",
+            testing::GifHead(four).chopped(1) + char(1) + lzw.Blocks() + four.After,
+            Outcome::Damaged);
     }
 
     void piecesWholeAndSmallEnough() {
@@ -599,6 +607,9 @@ private slots:
         row("baseline without its end marker", baseline.chopped(2), Outcome::Installed, baseline);
         row("baseline without its end marker and last data byte", baseline.chopped(3),
             Outcome::Damaged);
+        // Its 0xFF left, then the line end the pack puts after it.
+        row("baseline cut inside its end marker", baseline.chopped(1), Outcome::Installed,
+            baseline);
         row("baseline cut after its headers", baseline.left(Marker(baseline, sos, 1) + 14),
             Outcome::Damaged);
         const QByteArray restarts = JpegWritten(60, 44, JpegLayout::Restarts);
@@ -615,6 +626,12 @@ private slots:
             progressive.left(Marker(progressive, sos, -1)), Outcome::Damaged);
         row("progressive cut before its second scan",
             progressive.left(Marker(progressive, sos, 2)), Outcome::Damaged);
+        // Far more scans than any encoder writes: each is a pass over the whole picture.
+        const QByteArray most = JpegWritten(60, 44, JpegLayout::Progressive, false, 200);
+        QVERIFY(Marker(most, sos, 200) > 0 && Marker(most, sos, 201) < 0);
+        row("progressive of 200 scans", most, Outcome::Installed, most);
+        row("progressive of 201 scans", JpegWritten(60, 44, JpegLayout::Progressive, false, 201),
+            Outcome::Damaged);
         const QByteArray perComponent = JpegWritten(60, 44, JpegLayout::ScanPerComponent);
         QVERIFY(Marker(perComponent, sos, 3) > 0 && Marker(perComponent, sos, 4) < 0);
         row("a sequential scan per colour", perComponent, Outcome::Installed, perComponent);
@@ -759,8 +776,13 @@ private slots:
         row("top-down BMP claiming 1 x 2^31", BmpClaim(1, INT32_MIN), Outcome::TooLarge);
         row("BMP claiming 2^32 - 1 colours", QByteArray(bmp).replace(46, 4, "\xff\xff\xff\xff"),
             Outcome::Damaged);
-        row("BMP whose pixels are said to start 4 GB in", at(bmp, 0xFFFFFFFF), Outcome::Installed,
-            qt(bmp));
+        // Cut before its pixels: none of them is in the file.
+        QImage blank(8, 6, QImage::Format_RGB32);
+        blank.fill(0xFFFFFFFF);
+        row("BMP whose pixels are said to start 4 GB in", at(bmp, 0xFFFFFFFF), Outcome::Damaged,
+            blank);
+        row("BMP whose pixels are said to start one byte past its end",
+            at(bmp, uint32_t(bmp.size() + 1)), Outcome::Damaged, blank);
     }
 
     void bmpPiecesShowWhatTheyMean() {

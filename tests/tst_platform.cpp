@@ -6,6 +6,7 @@
 #include "BmpSupport.h"
 #include "EndProgram.h"
 #include "Form.h"
+#include "JpegSupport.h"
 #include "PackSupport.h"
 #include "PictureCheck.h"
 #include "Screen.h"
@@ -243,16 +244,21 @@ private slots:
                       bool whole) { QTest::newRow(tag) << file << pixels << whole; };
         // Commands: a run (count, index), end of line (0, 0), a move (0, 2, dx, dy), a
         // literal run (0, count, indexes, padding).
+        // Each long run in a row below another (rows are stored bottom-up), which it would
+        // spill into uncut.
         row("run past the row's end",
-            testing::RleBmp(4, 2, QByteArray("\x06\x01\x00\x00\x02\x02", 6) + end),
-            {"ggww", "rrrr"}, true);
-        row("literal run past the row's end",
             testing::RleBmp(
-                3, 2, QByteArray("\x00\x05\x01\x02\x01\x02\x01\x00\x00\x00\x01\x02", 12) + end),
-            {"gww", "rgr"}, true);
+                4, 3, QByteArray("\x04\x01\x00\x00\x06\x02\x00\x00\x02\x01", 10) + end),
+            {"rrww", "gggg", "rrrr"}, true);
+        row("literal run past the row's end",
+            testing::RleBmp(3, 3,
+                            QByteArray("\x03\x01\x00\x00\x00\x05\x01\x02\x01\x02\x01\x00"
+                                       "\x00\x00\x01\x02", 16) + end),
+            {"gww", "rgr", "rrr"}, true);
         row("4-bit literal run past the row's end",
-            testing::RleBmp(3, 1, QByteArray("\x00\x06\x12\x12\x12\x00", 6) + end, 4), {"rgr"},
-            true);
+            testing::RleBmp(
+                3, 2, QByteArray("\x03\x11\x00\x00\x00\x06\x12\x12\x12\x00", 10) + end, 4),
+            {"rgr", "rrr"}, true);
         row("move past the last column and row",
             testing::RleBmp(3, 3, QByteArray("\x00\x02\xff\xff\x02\x01", 6) + end),
             {"wwr", "www", "www"}, true);
@@ -510,7 +516,8 @@ private slots:
     }
 
     // A few bytes can claim any size: beyond what the reader itself would allocate, the
-    // file is refused before anything is allocated for it.
+    // file is refused before anything is allocated for it. A JPEG of far more scans than
+    // any encoder writes, each a pass over the whole picture, is refused before any.
     void hugeClaimsAreRefused_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::newRow("RLE, 40000 x 40000") << testing::RleBmp(40000, 40000, QByteArray("\x00\x01", 2));
@@ -518,13 +525,15 @@ private slots:
         QByteArray cut = testing::BmpBytes(4, 3, Qt::red).left(54);
         cut.replace(18, 8, QByteArray("\x20\x4e\x00\x00\x20\x4e\x00\x00", 8));
         QTest::newRow("24-bit, 20000 x 20000, no pixels") << cut;
+        QTest::newRow("JPEG of 201 scans")
+            << testing::JpegWritten(16, 16, testing::JpegLayout::Progressive, false, 201);
     }
 
     void hugeClaimsAreRefused() {
         QFETCH(QByteArray, file);
         QTemporaryDir dir;
         const QString path = writePicture(dir, file);
-        QVERIFY(NeedsOwnBmpDecoder(path));
+        QVERIFY(NeedsOwnBmpDecoder(path) == file.startsWith("BM"));
         QVERIFY_THROWS_EXCEPTION(VbError, LoadPicture(path));
     }
 

@@ -65,10 +65,13 @@ e2e_wait_window() {
 }
 
 # Waits until no visible window has this exact title.
+# Then waits out the double-click interval (400 ms): until it has passed, the program takes
+# a press where the window lay for one more click meant for the window, and paints nothing.
 e2e_wait_gone() {
   local title=$1
   e2e_poll eval '! xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1' ||
     { echo "the window \"$title\" stayed" >&2; return 1; }
+  sleep 0.5
 }
 
 # Waits until the program has ended.

@@ -52,6 +52,9 @@ void JpegMessage(j_common_ptr cinfo, int level) {
 // same) and finishes, which reads on to the end marker.
 bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
+    // No reader shows more pixels, and decoding the blocks of a few bytes that claim far
+    // more takes seconds.
+    if (int64_t(cinfo.image_width) * cinfo.image_height > vb::MaxDecodedPixels) return false;
     // A file without its end marker may still hold every pixel, but that can be known
     // only of one Huffman-coded scan: the Huffman decoder warns when it needs bits past
     // the data, so a scan that gives no warning decoded every block from real data. A file
@@ -121,7 +124,7 @@ GifFirstImage ReadGifFirstImage(QIODevice& gif) {
         const QRect& place = frame->Place;
         first.Canvas = QSize(std::max(frame->Screen.width(), place.x() + place.width()),
                              std::max(frame->Screen.height(), place.y() + place.height()));
-        first.SecondImage = frame->SeeThroughOrRestored;
+        first.NeedsSecondImage = frame->SeeThroughOrRestored;
     }
     return first;
 }
@@ -145,7 +148,7 @@ PictureHeader ReadPictureHeader(QIODevice& device) {
     device.seek(0);
     const GifFirstImage first = ReadGifFirstImage(device);
     header.Size = first.Canvas.isValid() ? header.Size.expandedTo(first.Canvas) : QSize();
-    header.SecondImage = first.SecondImage;
+    header.NeedsSecondImage = first.NeedsSecondImage;
     return header;
 }
 

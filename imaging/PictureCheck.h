@@ -31,7 +31,7 @@ bool IsWholeBmp(const QByteArray& bytes);
 struct PictureHeader {
     QByteArray Format;
     QSize Size;
-    bool SecondImage = false;
+    bool NeedsSecondImage = false;
 };
 PictureHeader ReadPictureHeader(QIODevice& device);
 // The decoded size of the picture in `bytes`, as ReadPictureHeader gives it.
@@ -44,6 +44,6 @@ QSize HeaderSize(const QByteArray& bytes);
 // invalid when the header is not a GIF's or ends before the first image.
 struct GifFirstImage {
     QSize Canvas;
-    bool SecondImage = false;
+    bool NeedsSecondImage = false;
 };
 GifFirstImage ReadGifFirstImage(QIODevice& gif);

@@ -17,7 +17,7 @@ qint64 LoadingCost(const QString& source, qint64 unknown) {
         std::min<qint64>(qint64(header.Size.width()) * header.Size.height(), vb::MaxDecodedPixels);
     // The program's own decoder holds the whole file beside its 32-bit picture.
     if (header.Format == "bmp" && vb::NeedsOwnBmpDecoder(source)) return file.size() + pixels * 8;
-    return pixels * (header.Format == "gif" && !header.SecondImage ? 4 : 8);
+    return pixels * (header.Format == "gif" && !header.NeedsSecondImage ? 4 : 8);
 }
 
 void LoadingBudget::Acquire(qint64 cost) {

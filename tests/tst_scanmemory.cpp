@@ -78,7 +78,7 @@ private slots:
         QVERIFY(device.open(QIODevice::ReadOnly));
         const GifFirstImage first = ReadGifFirstImage(device);
         QCOMPARE(first.Canvas, canvas);
-        QCOMPARE(first.SecondImage, second);
+        QCOMPARE(first.NeedsSecondImage, second);
         QCOMPARE(QImage::fromData(bytes).size(), decoded.isValid() ? decoded : canvas);
     }
 

@@ -319,7 +319,8 @@ void BM_Move_StrokeShare(benchmark::State& state) {
                  << QString::number(g.y());
         };
         to(start - QPoint(0, 40));
-        args << QStringLiteral("sleep") << QStringLiteral("0.2");
+        // Past the double-click interval of the last window closing here: the press must count.
+        args << QStringLiteral("sleep") << QStringLiteral("0.6");
         to(start);
         args << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mousedown")
              << QStringLiteral("1");

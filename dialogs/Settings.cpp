@@ -218,15 +218,19 @@ WriteResult WriteInPlace(const QString& path, const QByteArray& bytes) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st;
     if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return WriteResult::OldKept;
-    const mode_t mode = OwnerCanReadAndWrite(st.st_mode);
-    if ((st.st_mode & 0777) != mode && ::chmod(name.constData(), mode) != 0)
+    const mode_t oldMode = st.st_mode & 0777, mode = OwnerCanReadAndWrite(st.st_mode);
+    if (oldMode != mode && ::chmod(name.constData(), mode) != 0) return WriteResult::OldKept;
+    // A file left as it was keeps its old permissions too.
+    const auto keepOld = [&] {
+        if (oldMode != mode) ::chmod(name.constData(), oldMode);
         return WriteResult::OldKept;
+    };
     const int fd = OpenRegularFile(path, O_RDWR);
-    if (fd < 0) return WriteResult::OldKept;
+    if (fd < 0) return keepOld();
     const std::optional<QByteArray> old = ReadWhole(fd, MaxRestoreBytes);
     if (!old) {
         ::close(fd);
-        return WriteResult::OldKept;
+        return keepOld();
     }
     qsizetype done = 0;
     bool ok = WriteFromStart(fd, bytes.constData(), bytes.size(), done);
@@ -238,13 +242,13 @@ WriteResult WriteInPlace(const QString& path, const QByteArray& bytes) {
     WriteResult result = WriteResult::Written;
     if (!ok) {
         qsizetype restored = 0;
-        const bool back = WriteFromStart(fd, old->constData(), std::min(old->size(), touched),
-                                         restored) &&
-                          ::ftruncate(fd, old->size()) == 0 && ::fsync(fd) == 0;
+        const bool back =
+            WriteFromStart(fd, old->constData(), std::min(old->size(), touched), restored) &&
+            ::ftruncate(fd, old->size()) == 0 && ::fsync(fd) == 0;
         result = back ? WriteResult::OldKept : WriteResult::Damaged;
     }
     ::close(fd);
-    return result;
+    return result == WriteResult::OldKept ? keepOld() : result;
 }
 
 bool IsBlank(char c) {
@@ -398,15 +402,17 @@ WriteResult WriteSettings(const QString& path, const QByteArray& bytes) {
     // A rename cannot put a file over a folder; writing over it in place cannot either.
     if (QFileInfo(path).isDir()) return WriteResult::FolderInTheWay;
     struct stat old;
-    const bool oldIsFile = ::stat(QFile::encodeName(path).constData(), &old) == 0 &&
-                           S_ISREG(old.st_mode);
+    const bool oldIsFile =
+        ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
     vb::SaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
         struct stat fresh;
-        const bool modeSet = ::fstat(file.handle(), &fresh) == 0 &&
-                             ::fchmod(file.handle(), OwnerCanReadAndWrite(oldIsFile ? old.st_mode
-                                                                                    : fresh.st_mode)) == 0;
-        if (modeSet && file.write(bytes) == bytes.size() && file.commit()) return WriteResult::Written;
+        const bool modeSet =
+            ::fstat(file.handle(), &fresh) == 0 &&
+            ::fchmod(file.handle(),
+                     OwnerCanReadAndWrite(oldIsFile ? old.st_mode : fresh.st_mode)) == 0;
+        if (modeSet && file.write(bytes) == bytes.size() && file.commit())
+            return WriteResult::Written;
         file.cancelWriting();
     }
     // The folder takes no new file (or refuses the rename): the file itself may still be

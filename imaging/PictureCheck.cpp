@@ -52,9 +52,6 @@ void JpegMessage(j_common_ptr cinfo, int level) {
 // same) and finishes, which reads on to the end marker.
 bool DecodesCleanly(jpeg_decompress_struct& cinfo, const JpegErrors& errors) {
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return false;
-    // No reader shows more pixels, and decoding the blocks of a few bytes that claim far
-    // more takes seconds.
-    if (int64_t(cinfo.image_width) * cinfo.image_height > vb::MaxDecodedPixels) return false;
     // A file without its end marker may still hold every pixel, but that can be known
     // only of one Huffman-coded scan: the Huffman decoder warns when it needs bits past
     // the data, so a scan that gives no warning decoded every block from real data. A file

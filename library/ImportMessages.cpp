@@ -25,9 +25,9 @@ QString ImportFailureText(const PicturePack::Result& result, const QString& book
     case Outcome::Twins:
         // Each picture's colors are kept under its name with the ending replaced, so the
         // second picture would show the first one's colors.
-        return QStringLiteral("This Picture Pack holds two pictures whose names differ only "
-                              "in their ending (such as a.gif and a.bmp). Their colored copies "
-                              "would be saved under one name, so the pack cannot be used.");
+        return QStringLiteral("This Picture Pack holds two pictures whose colored copies "
+                              "would be saved under one name (such as a.gif and a.bmp), so the "
+                              "pack cannot be used.");
     case Outcome::CannotWrite: {
         const QString text =
             QStringLiteral("The pictures could not be written to the picture library. ");

@@ -9,7 +9,10 @@
 #include <QStyleHints>
 #include <QWidget>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 namespace vb {
 
@@ -77,8 +80,13 @@ private:
         if (!clockKnown_) return;
         const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
         // With the window manager's frame: its close button takes a burst's first click.
-        closedArea_ = window->frameGeometry().adjusted(-distance, -distance, distance, distance);
-        closedAt_ = clock_.elapsed() - lag_;
+        // Windows can close one after another (a message, then the chooser under it): each
+        // keeps its place. The oldest of those remembered goes first.
+        Closed& slot =
+            *std::min_element(closed_.begin(), closed_.end(),
+                              [](const Closed& a, const Closed& b) { return a.at < b.at; });
+        slot.area = window->frameGeometry().adjusted(-distance, -distance, distance, distance);
+        slot.at = clock_.elapsed() - lag_;
     }
 
     void record(const QMouseEvent& press) {
@@ -87,11 +95,13 @@ private:
         const double distance = hints->mouseDoubleClickDistance();
         const QPointF moved = press.globalPosition() - place_;
         const qint64 at = qint64(press.timestamp());
-        const bool afterClose = closedArea_.contains(press.globalPosition().toPoint()) &&
-                                at < closedAt_ + interval && at + LongestHoldMs >= closedAt_;
-        continues_ = afterClose || (seen_ && press.button() == button_ && at >= time_ &&
-                                    at - time_ < interval && std::abs(moved.x()) <= distance &&
-                                    std::abs(moved.y()) <= distance);
+        const bool afterClose = std::any_of(closed_.begin(), closed_.end(), [&](const Closed& c) {
+            return c.area.contains(press.globalPosition().toPoint()) && at < c.at + interval &&
+                   at + LongestHoldMs >= c.at;
+        });
+        continues_ = afterClose ||
+                     (seen_ && press.button() == button_ && at >= time_ && at - time_ < interval &&
+                      std::abs(moved.x()) <= distance && std::abs(moved.y()) <= distance);
         if (!continues_ || afterClose) {
             claimed_ = afterClose;
             owner_ = nullptr;
@@ -115,10 +125,12 @@ private:
     bool continues_ = false;
     bool claimed_ = false;
     QPointer<QObject> owner_;
-    // The last window closed: where it lay (empty before any), and when, at the window
-    // system's time.
-    QRect closedArea_;
-    qint64 closedAt_ = 0;
+    // The windows closed last: where each lay, and when, at the window system's time.
+    struct Closed {
+        QRect area; // empty before any
+        qint64 at = std::numeric_limits<qint64>::min();
+    };
+    std::array<Closed, 4> closed_;
     // Our clock, and how far the window system's lags behind it.
     QElapsedTimer clock_;
     bool clockKnown_ = false;

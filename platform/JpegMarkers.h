@@ -9,7 +9,7 @@ namespace vb {
 // Far more scans than any encoder writes (about ten is usual). Each scan is a pass over
 // every block of the picture, so thousands of them keep a decoder busy for minutes; a file
 // holding more is taken as damaged.
-constexpr int MaxJpegScans = 200;
+constexpr int MaxJpegScans = 100;
 
 // The start-of-scan markers of `jpeg` up to its end marker, walked segment by segment and
 // past the coded data as a decoder reads them; counting stops once past `stopAfter`.

@@ -269,6 +269,8 @@ void TestCanvas::secondPressNeedsTheFirst_data() {
     QTest::newRow("quadruple click from a window, paintbrush, then far") << 1 << 1 << "click" << 4
                                                                           << "distance";
     QTest::newRow("Escape closes a window, then a double click") << 0 << 1 << "key" << 3 << "pause";
+    QTest::newRow("Escape closes a window, another closes elsewhere, then a double click")
+        << 0 << 1 << "key, then another" << 3 << "pause";
     QTest::newRow("Escape closes a window, then a quick click beside it") << 0 << 1 << "key" << 1
                                                                          << "distance";
     QTest::newRow("a close request, then a click, right") << 1 << 2 << "close request" << 2
@@ -336,10 +338,17 @@ void TestCanvas::secondPressNeedsTheFirst() {
             systemClick(&over, QPoint(20, 20), b, time);
         } else {
             systemMouse(&over, QPoint(20, 20), QEvent::MouseMove, Qt::NoButton, time);
-            if (first == "key")
+            if (first.startsWith("key"))
                 QTest::keyClick(over.windowHandle(), Qt::Key_Escape);
             else
                 over.windowHandle()->close();
+        }
+        if (first.endsWith("another")) {
+            ClosingWindow other;
+            other.setGeometry(over.geometry().translated(200, 0));
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            other.windowHandle()->close();
         }
         QVERIFY(over.isHidden());
         if (first == "held open") time += int(held.elapsed());

@@ -47,9 +47,8 @@ const QString Unlisted =
     "This Picture Pack holds a file that the picture library cannot show (only pictures whose "
     "names end in .gif, .bmp or .jpg are listed), so the pack cannot be used.";
 const QString Twins =
-    "This Picture Pack holds two pictures whose names differ only in their ending (such as "
-    "a.gif and a.bmp). Their colored copies would be saved under one name, so the pack cannot "
-    "be used.";
+    "This Picture Pack holds two pictures whose colored copies would be saved under one name "
+    "(such as a.gif and a.bmp), so the pack cannot be used.";
 const QString DiskFull =
     "The pictures could not be written to the picture library. The disk is full.";
 

@@ -470,19 +470,23 @@ private slots:
     void sizeLimitKeepsOldFile_data() {
         QTest::addColumn<bool>("folderOpen");
         QTest::addColumn<int>("limit");
-        QTest::newRow("open folder, the old file's size") << true << 42;
-        QTest::newRow("closed folder, 8 bytes") << false << 8;
-        QTest::newRow("closed folder, 16 bytes") << false << 16;
-        QTest::newRow("closed folder, 40 bytes") << false << 40;
+        QTest::addColumn<int>("mode");
+        QTest::newRow("open folder, the old file's size") << true << 42 << 0644;
+        QTest::newRow("closed folder, 8 bytes") << false << 8 << 0644;
+        QTest::newRow("closed folder, 16 bytes") << false << 16 << 0644;
+        QTest::newRow("closed folder, 40 bytes") << false << 40 << 0644;
+        QTest::newRow("closed folder, 40 bytes, read-only file") << false << 40 << 0444;
     }
     void sizeLimitKeepsOldFile() {
         QFETCH(bool, folderOpen);
         QFETCH(int, limit);
+        QFETCH(int, mode);
         testing::ProgramFolder folder;
         const QString path = folder.file("Settings.txt");
         const QByteArray old = "oldpassword-abcdefghij\r\n 0 \r\n 1 \r\n 0 \r\n4\r\n";
         QCOMPARE(old.size(), 42);
         WriteFile(path, old);
+        QVERIFY(chmod(qPrintable(path), mode_t(mode)) == 0);
         QStringList arguments{"--save-settings", folder.path()};
         if (!folderOpen) {
             if (geteuid() == 0) {
@@ -496,6 +500,9 @@ private slots:
         QVERIFY(chmod(qPrintable(folder.path()), 0700) == 0);
         QCOMPARE(told, OldOpens);
         QCOMPARE(ReadFile(path), old);
+        struct stat after;
+        QVERIFY(stat(qPrintable(path), &after) == 0);
+        QCOMPARE(int(after.st_mode & 0777), mode); // a file left as it was, permissions too
         QCOMPARE(
             QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"Settings.txt"});

@@ -10,6 +10,7 @@
 
 #include "BmpSupport.h"
 #include "GifSupport.h"
+#include "JpegMarkers.h"
 #include "JpegSupport.h"
 #include "Leftovers.h"
 #include "LibraryScan.h"
@@ -627,11 +628,12 @@ private slots:
         row("progressive cut before its second scan",
             progressive.left(Marker(progressive, sos, 2)), Outcome::Damaged);
         // Far more scans than any encoder writes: each is a pass over the whole picture.
-        const QByteArray most = JpegWritten(60, 44, JpegLayout::Progressive, false, 200);
-        QVERIFY(Marker(most, sos, 200) > 0 && Marker(most, sos, 201) < 0);
-        row("progressive of 200 scans", most, Outcome::Installed, most);
-        row("progressive of 201 scans", JpegWritten(60, 44, JpegLayout::Progressive, false, 201),
-            Outcome::Damaged);
+        const int limit = vb::MaxJpegScans;
+        const QByteArray most = JpegWritten(60, 44, JpegLayout::Progressive, false, limit);
+        QVERIFY(Marker(most, sos, limit) > 0 && Marker(most, sos, limit + 1) < 0);
+        row("progressive of the most scans", most, Outcome::Installed, most);
+        row("progressive of one scan more",
+            JpegWritten(60, 44, JpegLayout::Progressive, false, limit + 1), Outcome::Damaged);
         const QByteArray perComponent = JpegWritten(60, 44, JpegLayout::ScanPerComponent);
         QVERIFY(Marker(perComponent, sos, 3) > 0 && Marker(perComponent, sos, 4) < 0);
         row("a sequential scan per colour", perComponent, Outcome::Installed, perComponent);

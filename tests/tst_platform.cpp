@@ -6,6 +6,7 @@
 #include "BmpSupport.h"
 #include "EndProgram.h"
 #include "Form.h"
+#include "JpegMarkers.h"
 #include "JpegSupport.h"
 #include "PackSupport.h"
 #include "PictureCheck.h"
@@ -525,8 +526,9 @@ private slots:
         QByteArray cut = testing::BmpBytes(4, 3, Qt::red).left(54);
         cut.replace(18, 8, QByteArray("\x20\x4e\x00\x00\x20\x4e\x00\x00", 8));
         QTest::newRow("24-bit, 20000 x 20000, no pixels") << cut;
-        QTest::newRow("JPEG of 201 scans")
-            << testing::JpegWritten(16, 16, testing::JpegLayout::Progressive, false, 201);
+        QTest::newRow("JPEG of one scan more than the most")
+            << testing::JpegWritten(16, 16, testing::JpegLayout::Progressive, false,
+                                    vb::MaxJpegScans + 1);
     }
 
     void hugeClaimsAreRefused() {

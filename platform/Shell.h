@@ -20,7 +20,8 @@ constexpr int32_t SE_ERR_NOASSOC = 31; // nothing could open it
 constexpr int32_t SE_SUCCESS = 42;     // anything above 32 is success
 
 // Opens `file` (a path, or a web address with its scheme) with the verb "open". The
-// parameters, folder and show command are the caller's wishes; the desktop decides.
+// parameters, folder and show command are the caller's wishes; the desktop decides. On X11
+// this waits up to two seconds for the desktop's opener to say whether it could open it.
 int32_t ShellExecuteA(QWidget* owner, const QString& operation, const QString& file,
                       const QString& parameters, const QString& directory, int32_t showCmd);
 

@@ -1,6 +1,7 @@
 // Programs started through ShellExecuteA on a real X display get the environment the
 // program was given, without the settings it made for its own start-up, while those
 // settings still hold for its own windows (their images do not go through shared memory).
+// The desktop's opener is heard: its failure is ours, and one that stays running is left so.
 
 #include "PictureArea.h"
 #include "Shell.h"
@@ -11,12 +12,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/wait.h>
+
 namespace {
 
-// Stands in for the desktop's opener: writes its environment and arguments to a file.
-const char* const FakeOpener = "#!/bin/sh\nenv > \"$TV_OPENER_OUT.tmp\"\n"
+// Stands in for the desktop's opener: after a moment writes its environment, arguments and
+// process id to a file, then does what TV_OPENER_THEN says.
+const char* const FakeOpener = "#!/bin/sh\nsleep 0.3\nenv > \"$TV_OPENER_OUT.tmp\"\n"
                                "echo \"ARGS=$*\" >> \"$TV_OPENER_OUT.tmp\"\n"
-                               "mv \"$TV_OPENER_OUT.tmp\" \"$TV_OPENER_OUT\"\n";
+                               "echo \"PID=$$\" >> \"$TV_OPENER_OUT.tmp\"\n"
+                               "mv \"$TV_OPENER_OUT.tmp\" \"$TV_OPENER_OUT\"\n"
+                               "eval \"$TV_OPENER_THEN\"\n";
 
 QStringList EnvironmentOf(const QString& dump) {
     QFile f(dump);
@@ -31,25 +38,40 @@ class TestShell : public QObject {
 public:
     QString folder; // holds the fake opener; PATH leads there first
 private slots:
-    void startedProgramsGetOurEnvironment_data() {
+    void startedPrograms_data() {
         QTest::addColumn<QString>("target");
-        QTest::newRow("the coloured pictures folder") << "folder";
-        QTest::newRow("the web site") << "https://example.org/thetintavale/";
+        QTest::addColumn<QString>("then"); // what the opener does once it has reported
+        QTest::addColumn<int>("answer");
+        QTest::newRow("the coloured pictures folder") << "folder" << "exit 0" << vb::SE_SUCCESS;
+        const QString site = "https://example.org/thetintavale/";
+        QTest::newRow("the web site") << site << "exit 0" << vb::SE_SUCCESS;
+        QTest::newRow("no web browser") << site << "exit 3" << vb::SE_ERR_NOASSOC;
+        QTest::newRow("a browser in the foreground") << site << "exec sleep 60" << vb::SE_SUCCESS;
     }
-    void startedProgramsGetOurEnvironment() {
+    void startedPrograms() {
         QFETCH(QString, target);
-        const QString dump = folder + "/opened-" + QString::number(qHash(target));
+        QFETCH(QString, then);
+        QFETCH(int, answer);
+        const QString dump = folder + "/opened-" + QString::number(qHash(QTest::currentDataTag()));
         qputenv("TV_OPENER_OUT", QFile::encodeName(dump));
+        qputenv("TV_OPENER_THEN", then.toUtf8());
         if (target == "folder") target = folder;
-        QCOMPARE(vb::ShellExecuteA(nullptr, "open", target, "", "", vb::SW_SHOWMAXIMIZED),
-                 vb::SE_SUCCESS);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 10000);
+        QCOMPARE(vb::ShellExecuteA(nullptr, "open", target, "", "", vb::SW_SHOWMAXIMIZED), answer);
+        // The answer waited for the opener's verdict.
+        QVERIFY(QFile::exists(dump));
         const QStringList env = EnvironmentOf(dump);
         QVERIFY(env.contains("ARGS=" + (target.contains(':') ? target
                                                              : QUrl::fromLocalFile(target).toString())));
         QVERIFY(!env.join('\n').contains("QT_XCB_NO_MITSHM"));
         // What the program was given passes on untouched, even under a name it would set.
         QVERIFY(env.contains("TV_GIVEN=by the desktop"));
+        const QStringList pid = env.filter(QRegularExpression("^PID=\\d+$"));
+        QCOMPARE(pid.size(), 1);
+        const pid_t opener = pid[0].mid(4).toInt();
+        const bool running = ::kill(opener, 0) == 0;
+        if (running) ::kill(opener, SIGTERM);
+        QCOMPARE(running, then.startsWith("exec"));
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), 0); // no child left unreaped; Xvfb runs on
     }
 
     // Our windows still send their images through the connection: no shared memory segment

@@ -239,37 +239,20 @@ BigRig& bigRig(int w) {
 
 QPoint pressPoint(int64_t i) { return (i % 2) ? QPoint(100, 200) : QPoint(8, 8); }
 
-void BM_Move_Press(benchmark::State& state) {
+// The press alone when `moves` is 0, else the first `moves` moves after it, 10 px apart,
+// each with the event loop's turn.
+void PressOrFirstMoves(benchmark::State& state, int moves) {
     BigRig& br = bigRig(int(state.range(0)));
     CanvasRig& rig = br.rig;
     rig.setTool(0);
     int64_t i = 0;
     for (auto _ : state) {
         const QPoint at = pressPoint(i++);
+        if (moves > 0) state.PauseTiming();
         sendMouse(rig.form.P, QEvent::MouseButtonPress, at, Qt::LeftButton);
         QCoreApplication::processEvents();
-        state.PauseTiming();
-        sendMouse(rig.form.P, QEvent::MouseButtonRelease, at, Qt::NoButton);
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-    }
-    rig.window.hide();
-}
-BENCHMARK(BM_Move_Press)->Arg(640)->Arg(4096)->Unit(benchmark::kMillisecond);
-
-// The first eight moves after a press, 10 px apart, each with the event loop's turn.
-void BM_Move_FirstMoves(benchmark::State& state) {
-    BigRig& br = bigRig(int(state.range(0)));
-    CanvasRig& rig = br.rig;
-    rig.setTool(0);
-    int64_t i = 0;
-    for (auto _ : state) {
-        const QPoint at = pressPoint(i++);
-        state.PauseTiming();
-        sendMouse(rig.form.P, QEvent::MouseButtonPress, at, Qt::LeftButton);
-        QCoreApplication::processEvents();
-        state.ResumeTiming();
-        for (int m = 1; m <= 8; ++m) {
+        if (moves > 0) state.ResumeTiming();
+        for (int m = 1; m <= moves; ++m) {
             sendMouse(rig.form.P, QEvent::MouseMove, at + QPoint(10 * m, 0), Qt::LeftButton);
             QCoreApplication::processEvents();
         }
@@ -280,12 +263,22 @@ void BM_Move_FirstMoves(benchmark::State& state) {
     }
     rig.window.hide();
 }
+
+void BM_Move_Press(benchmark::State& state) {
+    PressOrFirstMoves(state, 0);
+}
+BENCHMARK(BM_Move_Press)->Arg(640)->Arg(4096)->Unit(benchmark::kMillisecond);
+
+void BM_Move_FirstMoves(benchmark::State& state) {
+    PressOrFirstMoves(state, 8);
+}
 BENCHMARK(BM_Move_FirstMoves)->Arg(640)->Arg(4096)->Unit(benchmark::kMillisecond);
 
 // A straight crayon stroke as a hand makes it: the X server's own pointer (xdotool) presses
 // in the background, moves 41 times 10 px to the right, `pace` ms apart, and lets go. The
 // counter is the share of the path's pixels painted; a move that reaches no handler leaves
-// a gap. The stroke is the second after the picture opened, its snapshot slot still empty. Needs a real X display and xdotool; skipped elsewhere.
+// a gap. The stroke is the second after the picture opened, its snapshot slot still empty.
+// Needs a real X display and xdotool; skipped elsewhere.
 void BM_Move_StrokeShare(benchmark::State& state) {
     const int w = int(state.range(0)), pace = int(state.range(1));
     if (QGuiApplication::platformName() != QLatin1String("xcb") ||

@@ -116,15 +116,16 @@ void frmMessage::Check1_click() {
 
 void frmMessage::cOut1_click() {
     if (PasswordVisible) {
-        const QString& password = Forms::FrmMain().Parental_Password;
-        if (Height() != PasswordHeight && !Settings::SamePassword(Text1->text(), password)) {
+        const bool right =
+            Settings::SamePassword(Text1->text(), Forms::FrmMain().Parental_Password);
+        if (Height() != PasswordHeight && !right) {
             // The first wrong try only opens the password row.
             Resize(PasswordHeight);
             Text1->setFocus();
             Check1->setPressed(true);
             return;
         }
-        if (!Settings::SamePassword(Text1->text(), password)) {
+        if (!right) {
             Label2->setCaption(QStringLiteral(
                 "The password you entered is incorrect. Please enter the password again or press "
                 "never mind to close this window."));

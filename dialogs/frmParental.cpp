@@ -1,8 +1,8 @@
 #include "frmParental.h"
 
 #include "AppPath.h"
-#include "FrmMain.h"
 #include "EndProgram.h"
+#include "FrmMain.h"
 #include "Screen.h"
 #include "Settings.h"
 #include "Shell.h"
@@ -44,35 +44,31 @@ public:
     }
 };
 
-// Why Okay could not save, then which password opens now: what the settings file holds
-// after the attempt decides, measured against the password it held before.
-QString SaveFailedMessage(Settings::WriteResult result, const std::optional<QString>& before,
-                          const QString& typed) {
+} // namespace
+
+QString SettingsNotSavedText(Settings::WriteResult result, const std::optional<QString>& now,
+                             const std::optional<QString>& before, const QString& typed) {
     QString text = QStringLiteral("There was an error while trying to save the settings.\r\n\r\n");
     text += result == Settings::WriteResult::FolderInTheWay
                 ? QStringLiteral("A folder named 'Settings.txt' stands where the settings file "
-                                 "should be, in the folder of The Tintavale. Move or rename that "
-                                 "folder, then click Okay again.")
+                                 "should be: move or rename it, then click Okay again.")
                 : QStringLiteral("Make sure the disk is not write protected and there is enough "
                                  "space.");
     text += QStringLiteral("\r\n\r\n");
     if (result == Settings::WriteResult::Damaged)
         text += QStringLiteral("The settings file could not be put back as it was. ");
-    Settings::StartupSettings now;
-    if (!Settings::ReadStartupSettings(Settings::SettingsPath(), now))
+    if (!now)
         return text + QStringLiteral("No password can be read from the settings file, so The "
                                      "Tintavale will ask for the settings again when it next "
                                      "starts.");
-    if (before && Settings::SamePassword(now.Parental_Password, *before))
+    if (before && Settings::SamePassword(*now, *before))
         return text + QStringLiteral("The old password still opens the locked functions.");
-    if (Settings::SamePassword(now.Parental_Password, typed))
+    if (Settings::SamePassword(*now, typed))
         return text + QStringLiteral("The new password opens the locked functions.");
-    return text + QStringLiteral("Neither the old nor the new password opens the locked functions "
-                                 "once The Tintavale starts again: delete the file 'Settings.txt' "
-                                 "in its folder, and it will then ask for the settings.");
+    return text + QStringLiteral("Neither password opens the locked functions: delete "
+                                 "'Settings.txt' in the program's folder, and The Tintavale will "
+                                 "then ask for new settings.");
 }
-
-} // namespace
 
 frmParental::frmParental() : Form(Style::Secondary) {}
 
@@ -204,9 +200,12 @@ void frmParental::Lab_Click(int16_t Index) {
         const Settings::WriteResult result =
             Settings::WriteSettings(path, Settings::FormatSettings(s));
         if (result != Settings::WriteResult::Written) {
-            ParentMessage(SaveFailedMessage(
-                result, hadPassword ? std::optional(before.Parental_Password) : std::nullopt,
-                s.Password));
+            // What the file holds after the attempt says which password opens now.
+            Settings::StartupSettings after;
+            const bool readable = Settings::ReadStartupSettings(path, after);
+            ParentMessage(SettingsNotSavedText(
+                result, readable ? std::optional(after.Parental_Password) : std::nullopt,
+                hadPassword ? std::optional(before.Parental_Password) : std::nullopt, s.Password));
             return;
         }
         if (AutoHideWasOn == 0 && Check2->Value() == 1)

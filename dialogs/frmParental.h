@@ -3,11 +3,13 @@
 // to "Settings.txt". The caller shows it modally and then reads OKclicked.
 
 #include "Form.h"
+#include "Settings.h"
 #include "Widgets.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
 #include <array>
+#include <optional>
 
 class frmParental : public vb::Form {
     Q_OBJECT
@@ -49,3 +51,9 @@ private:
 namespace Forms {
 ::frmParental& frmParental();
 }
+
+// The parents' message when Okay could not save the settings: why, then which password
+// opens now. `now` is the password the file holds after the attempt (nothing when none can
+// be read), `before` the one it held before, `typed` the new one.
+QString SettingsNotSavedText(Settings::WriteResult result, const std::optional<QString>& now,
+                             const std::optional<QString>& before, const QString& typed);

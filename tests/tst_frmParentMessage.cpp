@@ -8,6 +8,7 @@
 #include "ShownPath.h"
 #include "TestSupport.h"
 #include "frmParentMessage.h"
+#include "frmParental.h"
 #include "frmSplash.h"
 
 #include <QtTest>
@@ -112,7 +113,8 @@ private slots:
                 failure.InTheWay = failure.Folder;
                 const QString inMessage = ShownPath(failure.Folder);
                 for (const AfterFailedSave after :
-                     {AfterFailedSave::Opening, AfterFailedSave::Clearing, AfterFailedSave::Quitting})
+                     {AfterFailedSave::Opening, AfterFailedSave::Clearing,
+                      AfterFailedSave::Quitting})
                     QTest::addRow("save, %s, errno %d, after %d", kind, error, int(after))
                         << SaveFailureMessage(failure, after)
                         << (error == EROFS || error == ENOTDIR ? inMessage : QString());
@@ -121,15 +123,18 @@ private slots:
             using PicturePack::WriteFailure;
             const QString books = folder + "/books";
             for (const Outcome outcome : {Outcome::Damaged, Outcome::Unlisted, Outcome::TooLarge,
-                                          Outcome::CannotWrite})
+                                          Outcome::Twins, Outcome::CannotWrite})
                 for (const WriteFailure cause : {WriteFailure::Unknown, WriteFailure::DiskFull,
                                                  WriteFailure::FolderNotWritable}) {
                     PicturePack::Result result;
                     result.Kind = outcome;
                     result.Cause = cause;
-                    const bool named = outcome == Outcome::CannotWrite && cause != WriteFailure::DiskFull;
-                    QTest::addRow("import, %s, outcome %d, cause %d", kind, int(outcome), int(cause))
-                        << ImportFailureText(result, books) << (named ? ShownPath(books) : QString());
+                    const bool named =
+                        outcome == Outcome::CannotWrite && cause != WriteFailure::DiskFull;
+                    QTest::addRow("import, %s, outcome %d, cause %d", kind, int(outcome),
+                                  int(cause))
+                        << ImportFailureText(result, books)
+                        << (named ? ShownPath(books) : QString());
                 }
             const QStringList help = HelpMessages(folder);
             QCOMPARE(help.size(), 2);
@@ -137,6 +142,16 @@ private slots:
                 QTest::addRow("help missing, %s", kind) << text << ShownPath(folder + "/Help.chm");
             QVERIFY(shown.size() <= MaxShownPathLength);
         }
+        // Okay's failures name no path, but can grow to three paragraphs.
+        using Settings::WriteResult;
+        for (const WriteResult result :
+             {WriteResult::OldKept, WriteResult::FolderInTheWay, WriteResult::Damaged})
+            for (const char* now : {"", "old", "new", "other"})
+                QTest::addRow("settings, result %d, now %s", int(result), now)
+                    << SettingsNotSavedText(result,
+                                            *now ? std::optional<QString>(now) : std::nullopt,
+                                            QString("old"), "new")
+                    << QString();
     }
     void messagesWithLongPathsFit() {
         QFETCH(QString, text);
@@ -149,10 +164,10 @@ private slots:
         const QRect needed = l->fontMetrics().boundingRect(
             room, int(Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop), l->text());
         QVERIFY2(room.contains(needed), qPrintable(QString("needs %1 x %2 of %3 x %4")
-                                                        .arg(needed.width())
-                                                        .arg(needed.height())
-                                                        .arg(room.width())
-                                                        .arg(room.height())));
+                                                       .arg(needed.width())
+                                                       .arg(needed.height())
+                                                       .arg(room.width())
+                                                       .arg(room.height())));
         QVERIFY(l->heightForWidth(l->width()) <= l->height());
     }
 

@@ -33,9 +33,9 @@ const QString SaveFailed = QStringLiteral(
 const QString OldOpens = SaveFailed + "\r\n\r\nThe old password still opens the locked functions.";
 const QString FolderInTheWay = QStringLiteral(
     "There was an error while trying to save the settings.\r\n\r\nA folder named 'Settings.txt' "
-    "stands where the settings file should be, in the folder of The Tintavale. Move or rename "
-    "that folder, then click Okay again.\r\n\r\nNo password can be read from the settings file, "
-    "so The Tintavale will ask for the settings again when it next starts.");
+    "stands where the settings file should be: move or rename it, then click Okay again.\r\n\r\n"
+    "No password can be read from the settings file, so The Tintavale will ask for the settings "
+    "again when it next starts.");
 const QString EmptyPassword = QStringLiteral("You must enter a password in order to continue.");
 const QString AutoHide = QStringLiteral(
     "You have chosen to auto-hide the parental buttons (small buttons on the top-left corner of "
